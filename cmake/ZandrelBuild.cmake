@@ -1,0 +1,68 @@
+# Compiler settings, the Wine test environment and test helpers shared by
+# both build trees.
+
+function(zandrel_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor)
+endfunction()
+
+if(ZANDREL_WIN32)
+  enable_language(RC)
+  add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
+                          _WIN32_WINNT=0x0A00 WINVER=0x0A00 _WIN32_IE=0x0A00)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+
+  # Tests of this tree run under Wine in a prefix inside the build folder.
+  set(ZANDREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  set(ZANDREL_DISPLAY_FILE ${CMAKE_BINARY_DIR}/xvfb.display)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                  WORLD_READ WORLD_EXECUTE)
+  # Must be set before the first add_executable: targets copy it when created.
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+
+  add_custom_command(
+    OUTPUT ${ZANDREL_WINEPREFIX}/.zandrel-ready
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/make-wineprefix.sh ${ZANDREL_WINEPREFIX} win10
+    COMMENT "Creating the Wine prefix (Windows 10) for the tests"
+    VERBATIM)
+  add_custom_target(wineprefix ALL DEPENDS ${ZANDREL_WINEPREFIX}/.zandrel-ready)
+
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  # One Xvfb display and one persistent wineserver for the whole test run.
+  add_test(NAME wine_session_start
+           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-session.sh ${ZANDREL_WINEPREFIX}
+                   ${ZANDREL_DISPLAY_FILE} start)
+  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session)
+  add_test(NAME wine_session_stop
+           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-session.sh ${ZANDREL_WINEPREFIX}
+                   ${ZANDREL_DISPLAY_FILE} stop)
+  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# zandrel_add_test(<name> SOURCES ... [LIBS ...] [WIN32_ONLY] [TIMEOUT s])
+# Builds one GoogleTest executable and registers it as one test. In the
+# Windows tree it runs under Wine within the shared session.
+function(zandrel_add_test name)
+  cmake_parse_arguments(ARG "WIN32_ONLY" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(ARG_WIN32_ONLY AND NOT ZANDREL_WIN32)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  zandrel_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} zandrel_test_support GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(ZANDREL_WIN32)
+    add_dependencies(${name} wineprefix)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session)
+  endif()
+endfunction()

@@ -1,0 +1,38 @@
+#!/bin/sh
+# start|stop a test session: a private Xvfb display (unless DISPLAY is set) and
+# a persistent wineserver, so that each Wine test starts in milliseconds.
+prefix="$1"; displayfile="$2"; action="$3"
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+pidfile="$displayfile.pid"
+case "$action" in
+  start)
+    if [ -z "$DISPLAY" ]; then
+      n=90
+      while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+      echo $! >"$pidfile"
+      i=0
+      while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+      echo ":$n" >"$displayfile"
+      DISPLAY=":$n"
+    else
+      echo "$DISPLAY" >"$displayfile"
+    fi
+    export DISPLAY
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+    exit 0
+    ;;
+  stop)
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    if [ -f "$pidfile" ]; then
+      kill "$(cat "$pidfile")" 2>/dev/null || true
+      rm -f "$pidfile"
+    fi
+    rm -f "$displayfile"
+    exit 0
+    ;;
+esac
+echo "usage: $0 PREFIX DISPLAYFILE start|stop" >&2
+exit 2

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both trees and runs every test.
+# Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+source tools/setup-machine.sh
+zandrel_setup_machine
+
+jobs=$(nproc)
+
+echo "== native build"
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+echo "== win32 build"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+ctest --preset win32 -j "$jobs"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need on a fresh Debian 12 machine.
+# Sourced by test.sh and run.sh; does nothing when everything is present.
+
+zandrel_packages=(
+  cmake ninja-build g++ libgtest-dev googletest
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev
+  wine wine32:i386 wine64 xvfb x11-utils imagemagick icoutils
+)
+
+zandrel_setup_machine() {
+  local missing=() pkg
+  for pkg in "${zandrel_packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
+    "${missing[@]}" >/dev/null
+  $sudo apt-get clean
+}
