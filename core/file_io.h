@@ -1,0 +1,39 @@
+#pragma once
+// File access used by the core. One header, two implementations: the Windows
+// tree uses the Win32 file API (platform/file_io_win32.cpp), the host tree the
+// standard library (core/file_io_std.cpp).
+
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "core/bytes.h"
+
+namespace zandrel {
+
+// A failed file operation; message() is the system's text for the failure.
+class FileError : public std::runtime_error {
+ public:
+  explicit FileError(std::u16string message);
+  const std::u16string& message() const { return message_; }
+
+ private:
+  std::u16string message_;
+};
+
+// True for an existing file (not a folder).
+bool FileExists(std::u16string_view path);
+bool DirectoryExists(std::u16string_view path);
+// Creates the folder with all missing parents; true when it exists afterwards.
+bool ForceDirectories(std::u16string_view path);
+// Up to max_bytes from the start of the file, shared for reading and writing
+// with others; nullopt when it cannot be opened or read.
+std::optional<Bytes> ReadFileBytes(std::u16string_view path,
+                                   std::size_t max_bytes = static_cast<std::size_t>(-1));
+// Writes the whole content in one step: a temporary file beside the target,
+// then a replace, so a failure never leaves half a file. Throws FileError.
+void WriteFileAtomically(std::u16string_view path, ByteView content);
+
+}  // namespace zandrel

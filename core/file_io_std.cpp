@@ -1,0 +1,88 @@
+// Host implementation of core/file_io.h over the standard library.
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "core/file_io.h"
+#include "core/text.h"
+
+namespace zandrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path ToPath(std::u16string_view path) {
+  // Windows-style separators in test data become host separators.
+  std::u16string p(path);
+  for (auto& c : p)
+    if (c == u'\\') c = u'/';
+  return fs::path(p);
+}
+
+}  // namespace
+
+FileError::FileError(std::u16string message)
+    : std::runtime_error(ToUtf8(message)), message_(std::move(message)) {}
+
+bool FileExists(std::u16string_view path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(ToPath(path), ec);
+}
+
+bool DirectoryExists(std::u16string_view path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_directory(ToPath(path), ec);
+}
+
+bool ForceDirectories(std::u16string_view path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  fs::create_directories(ToPath(path), ec);
+  return DirectoryExists(path);
+}
+
+std::optional<Bytes> ReadFileBytes(std::u16string_view path, std::size_t max_bytes) {
+  if (!FileExists(path)) return std::nullopt;
+  std::ifstream in(ToPath(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  Bytes data;
+  char chunk[65536];
+  while (data.size() < max_bytes && in) {
+    const std::size_t want = std::min<std::size_t>(sizeof chunk, max_bytes - data.size());
+    in.read(chunk, static_cast<std::streamsize>(want));
+    data.insert(data.end(), chunk, chunk + in.gcount());
+  }
+  if (in.bad()) return std::nullopt;
+  return data;
+}
+
+void WriteFileAtomically(std::u16string_view path, ByteView content) {
+  static std::atomic<unsigned> counter{0};
+  const fs::path target = ToPath(path);
+  fs::path temp = target;
+  temp += ".tmp" + std::to_string(counter++);
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) throw FileError(FromUtf8(std::strerror(errno)) + u" " + std::u16string(path));
+    out.write(reinterpret_cast<const char*>(content.data()),
+              static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(temp, ignored);
+      throw FileError(u"Write failed " + std::u16string(path));
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, target, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    throw FileError(FromUtf8(ec.message()) + u" " + std::u16string(path));
+  }
+}
+
+}  // namespace zandrel

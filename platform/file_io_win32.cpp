@@ -1,0 +1,122 @@
+// Windows implementation of core/file_io.h over the Win32 file API.
+#include <windows.h>
+
+#include <atomic>
+
+#include "core/file_io.h"
+#include "core/text.h"
+#include "platform/errors.h"
+#include "platform/wide.h"
+
+namespace zandrel {
+
+using platform::FromWide;
+using platform::ToWide;
+
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (valid()) CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+[[noreturn]] void ThrowFileError(DWORD code, std::u16string_view path) {
+  throw FileError(FromWide(platform::SystemErrorText(code)) + u" " + std::u16string(path));
+}
+
+DWORD Attributes(std::u16string_view path) {
+  if (path.empty()) return INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(ToWide(path).c_str());
+}
+
+}  // namespace
+
+FileError::FileError(std::u16string message)
+    : std::runtime_error(ToUtf8(message)), message_(std::move(message)) {}
+
+bool FileExists(std::u16string_view path) {
+  const DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(std::u16string_view path) {
+  const DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ForceDirectories(std::u16string_view path) {
+  std::wstring p = ToWide(path);
+  while (p.size() > 3 && (p.back() == L'\\' || p.back() == L'/')) p.pop_back();
+  if (p.empty()) return false;
+  if (DirectoryExists(FromWide(p))) return true;
+  const std::size_t sep = p.find_last_of(L"\\/");
+  if (sep != std::wstring::npos && sep > 0) {
+    const std::wstring parent = p.substr(0, sep + (p[sep - 1] == L':' ? 1 : 0));
+    if (parent != p && !parent.empty() && !(parent.size() == 2 && parent[1] == L':'))
+      ForceDirectories(FromWide(parent));
+  }
+  CreateDirectoryW(p.c_str(), nullptr);
+  return DirectoryExists(FromWide(p));
+}
+
+std::optional<Bytes> ReadFileBytes(std::u16string_view path, std::size_t max_bytes) {
+  if (path.empty()) return std::nullopt;
+  Handle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return std::nullopt;
+  Bytes data;
+  std::uint8_t chunk[65536];
+  while (data.size() < max_bytes) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(sizeof chunk, max_bytes - data.size()));
+    DWORD got = 0;
+    if (!ReadFile(file.get(), chunk, want, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    data.insert(data.end(), chunk, chunk + got);
+  }
+  return data;
+}
+
+void WriteFileAtomically(std::u16string_view path, ByteView content) {
+  static std::atomic<unsigned> counter{0};
+  const std::wstring target = ToWide(path);
+  const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(counter++) + L".tmp";
+  DWORD write_error = 0;
+  {
+    Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) ThrowFileError(GetLastError(), path);
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 24));
+      DWORD written = 0;
+      if (!WriteFile(file.get(), content.data() + done, chunk, &written, nullptr) || written == 0) {
+        write_error = GetLastError();
+        break;
+      }
+      done += written;
+    }
+  }
+  if (write_error != 0) {
+    DeleteFileW(temp.c_str());
+    ThrowFileError(write_error, path);
+  }
+  if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD code = GetLastError();
+    DeleteFileW(temp.c_str());
+    ThrowFileError(code, path);
+  }
+}
+
+}  // namespace zandrel

@@ -1,0 +1,37 @@
+#include "platform/process.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace zandrel::platform {
+
+std::wstring ExecutablePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return std::wstring();
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::wstring ExecutableFolder() {
+  std::wstring path = ExecutablePath();
+  const std::size_t sep = path.find_last_of(L"\\/");
+  return sep == std::wstring::npos ? std::wstring() : path.substr(0, sep + 1);
+}
+
+std::wstring FirstCommandLineArgument(bool* present) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::wstring first;
+  if (present) *present = argv && argc >= 2;
+  if (argv && argc >= 2) first = argv[1];
+  if (argv) LocalFree(argv);
+  return first;
+}
+
+}  // namespace zandrel::platform
