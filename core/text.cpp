@@ -131,6 +131,46 @@ std::optional<std::int32_t> ParseDecimalInt32(std::u16string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
+std::optional<std::int32_t> ParseWholeNumber(std::u16string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == u' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  int base = 10;
+  if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
+    base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == u'0' &&
+             (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i == text.size()) return std::nullopt;
+  // The magnitude may reach 2^31 for the negative limit; stop before it can grow
+  // further so that long digit runs cannot overflow.
+  constexpr std::int64_t kLimit =
+      static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1;
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    int digit;
+    if (c >= u'0' && c <= u'9') {
+      digit = c - u'0';
+    } else if (base == 16 && c >= u'a' && c <= u'f') {
+      digit = c - u'a' + 10;
+    } else if (base == 16 && c >= u'A' && c <= u'F') {
+      digit = c - u'A' + 10;
+    } else {
+      return std::nullopt;
+    }
+    value = value * base + digit;
+    if (value > kLimit) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
 std::u16string AsciiUpper(std::u16string_view text) {
   std::u16string out(text);
   for (auto& c : out)
@@ -169,6 +209,8 @@ std::u16string_view TrimRight(std::u16string_view text) {
   return text.substr(0, n);
 }
 
-std::u16string_view Trim(std::u16string_view text) { return TrimRight(TrimLeft(text)); }
+std::u16string_view Trim(std::u16string_view text) {
+  return TrimRight(TrimLeft(text));
+}
 
 }  // namespace zandrel

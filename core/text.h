@@ -21,6 +21,12 @@ std::u16string ToDecimalUnsigned(std::uint64_t value);
 // value must fit a signed 32-bit integer.
 std::optional<std::int32_t> ParseDecimalInt32(std::u16string_view text);
 
+// A whole number as settings values and translatable texts are judged: optional
+// leading spaces, an optional sign, then decimal digits, or hexadecimal digits
+// after "$", "x" or "0x" (either letter case); nothing may follow. The value
+// must fit a signed 32-bit integer.
+std::optional<std::int32_t> ParseWholeNumber(std::u16string_view text);
+
 // ASCII-only letter case; other characters stay as they are.
 std::u16string AsciiUpper(std::u16string_view text);
 std::u16string AsciiLower(std::u16string_view text);
