@@ -1,0 +1,321 @@
+#include "icons/pe_reader.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "core/casefold.h"
+#include "core/file_io.h"
+
+namespace zandrel::icons {
+
+namespace {
+
+constexpr std::uint16_t kDosMagic = 0x5A4D;         // "MZ"
+constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+constexpr std::uint16_t kPe32Magic = 0x10B;
+constexpr std::uint16_t kPe32PlusMagic = 0x20B;
+constexpr std::uint32_t kResourceDirectoryIndex = 2;
+constexpr std::uint32_t kHighBit = 0x80000000u;
+constexpr std::uint64_t kDirectoryHeaderSize = 16;
+constexpr std::uint64_t kDirectoryEntrySize = 8;
+constexpr std::uint64_t kSectionHeaderSize = 40;
+
+// Reads at 64-bit offsets, so that sums of untrusted 32-bit values cannot wrap
+// around in the 32-bit build.
+class Bounded {
+ public:
+  explicit Bounded(ByteView bytes) : bytes_(bytes) {}
+
+  std::optional<std::uint16_t> U16(std::uint64_t offset) const {
+    if (offset > bytes_.size()) return std::nullopt;
+    return ReadU16LE(bytes_, static_cast<std::size_t>(offset));
+  }
+  std::optional<std::uint32_t> U32(std::uint64_t offset) const {
+    if (offset > bytes_.size()) return std::nullopt;
+    return ReadU32LE(bytes_, static_cast<std::size_t>(offset));
+  }
+  std::optional<ByteView> Range(std::uint64_t offset, std::uint64_t size) const {
+    if (offset > bytes_.size() || size > bytes_.size() - offset) return std::nullopt;
+    return bytes_.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
+  }
+  std::uint64_t size() const { return bytes_.size(); }
+
+ private:
+  ByteView bytes_;
+};
+
+struct Section {
+  std::uint32_t virtual_address;
+  std::uint32_t raw_size;
+  std::uint32_t raw_pointer;
+};
+
+struct Headers {
+  bool pe32_plus = false;
+  std::uint32_t resource_rva = 0;  // 0: the module has no resource directory
+  std::vector<Section> sections;
+};
+
+std::optional<Headers> ReadHeaders(const Bounded& file, PeOpenError& error) {
+  error = PeOpenError::kNotPe;
+  if (file.U16(0) != kDosMagic) return std::nullopt;
+  const auto pe_offset = file.U32(0x3C);
+  if (!pe_offset || file.U32(*pe_offset) != kPeSignature) return std::nullopt;
+
+  error = PeOpenError::kBadHeaders;
+  const std::uint64_t coff = std::uint64_t{*pe_offset} + 4;
+  const auto section_count = file.U16(coff + 2);
+  const auto optional_size = file.U16(coff + 16);
+  const std::uint64_t optional = coff + 20;
+  const auto magic = file.U16(optional);
+  if (!section_count || !optional_size || !magic) return std::nullopt;
+
+  Headers headers;
+  if (*magic == kPe32PlusMagic) {
+    headers.pe32_plus = true;
+  } else if (*magic != kPe32Magic) {
+    return std::nullopt;
+  }
+  const std::uint64_t rva_count_field = headers.pe32_plus ? 108 : 92;
+  const auto rva_count = file.U32(optional + rva_count_field);
+  if (!rva_count) return std::nullopt;
+
+  // The resource entry counts only when the header declares it and holds it;
+  // beyond the optional header's declared size the section table begins.
+  const std::uint64_t resource_entry = rva_count_field + 4 + 8 * kResourceDirectoryIndex;
+  if (*rva_count > kResourceDirectoryIndex && resource_entry + 8 <= *optional_size)
+    headers.resource_rva = file.U32(optional + resource_entry).value_or(0);
+
+  // Section headers cut off by the end of the file are left out.
+  const std::uint64_t table = optional + *optional_size;
+  for (std::uint64_t i = 0; i < *section_count; ++i) {
+    const auto entry = file.Range(table + kSectionHeaderSize * i, kSectionHeaderSize);
+    if (!entry) break;
+    headers.sections.push_back(
+        {*ReadU32LE(*entry, 12), *ReadU32LE(*entry, 16), *ReadU32LE(*entry, 20)});
+  }
+  error = PeOpenError::kNone;
+  return headers;
+}
+
+// The section whose raw data holds the RVA. Like the system loader with modules
+// opened as data files, only the part of a section present in the file counts.
+const Section* SectionOf(const std::vector<Section>& sections, std::uint32_t rva) {
+  for (const auto& s : sections)
+    if (rva >= s.virtual_address && rva - s.virtual_address < s.raw_size) return &s;
+  return nullptr;
+}
+
+struct TypeResources {
+  std::uint16_t type;
+  std::vector<std::pair<ResourceName, ResourceData>> resources;
+};
+
+// Walks the three levels of the resource directory (type, name, language).
+// Offsets inside the directory are relative to its start and must stay inside
+// the directory's section; data entries address their bytes by RVA, anywhere
+// in the file. The depth is fixed, so a directory that points back at itself
+// can neither recurse nor loop.
+class ResourceTreeReader {
+ public:
+  ResourceTreeReader(const Bounded& file, const std::vector<Section>& sections, ByteView directory)
+      : file_(file), sections_(sections), directory_(directory) {}
+
+  std::vector<TypeResources> ReadAll() {
+    std::vector<TypeResources> types;
+    for (const auto& type_entry : ReadDirectory(0)) {
+      if (type_entry.name & kHighBit) continue;  // a string-named type nobody can ask for
+      const auto type = static_cast<std::uint16_t>(type_entry.name & 0xFFFF);
+      const bool seen = std::any_of(types.begin(), types.end(),
+                                    [type](const TypeResources& t) { return t.type == type; });
+      if (seen || !(type_entry.target & kHighBit)) continue;
+      types.push_back({type, ReadNames(type_entry.target & ~kHighBit)});
+    }
+    return types;
+  }
+
+ private:
+  struct Entry {
+    std::uint32_t name;
+    std::uint32_t target;
+  };
+
+  // The entries of the directory at `offset`; a count reaching past the end of
+  // the section is cut to the entries present.
+  std::vector<Entry> ReadDirectory(std::uint32_t offset) const {
+    std::vector<Entry> entries;
+    const auto named = directory_.U16(std::uint64_t{offset} + 12);
+    const auto ids = directory_.U16(std::uint64_t{offset} + 14);
+    if (!named || !ids) return entries;
+    const std::uint64_t first = std::uint64_t{offset} + kDirectoryHeaderSize;
+    const std::uint64_t room =
+        first <= directory_.size() ? (directory_.size() - first) / kDirectoryEntrySize : 0;
+    const std::uint64_t count = std::min<std::uint64_t>(std::uint64_t{*named} + *ids, room);
+    entries.reserve(static_cast<std::size_t>(count));
+    for (std::uint64_t i = 0; i < count; ++i) {
+      const std::uint64_t at = first + i * kDirectoryEntrySize;
+      entries.push_back({*directory_.U32(at), *directory_.U32(at + 4)});
+    }
+    return entries;
+  }
+
+  std::vector<std::pair<ResourceName, ResourceData>> ReadNames(std::uint32_t offset) {
+    std::vector<std::pair<ResourceName, ResourceData>> names;
+    std::uint64_t name_units = 0;
+    for (const auto& entry : ReadDirectory(offset)) {
+      ResourceName name;
+      if (entry.name & kHighBit) {
+        auto text = ReadString(entry.name & ~kHighBit);
+        if (!text) continue;  // a name outside the section cannot be shown
+        name_units += text->size();
+        if (name_units > PeResourceModule::kMaxNameUnitsPerType) break;
+        name = ResourceName::Text(std::move(*text));
+      } else {
+        name = ResourceName::Id(entry.name & 0xFFFF);
+      }
+      // A name that leads straight to data instead of to its languages is
+      // listed, but cannot be looked up (the system loader does the same).
+      const ResourceData data =
+          (entry.target & kHighBit) ? ResolveLanguage(entry.target & ~kHighBit) : ResourceData{};
+      names.emplace_back(std::move(name), data);
+    }
+    return names;
+  }
+
+  // A stored name: a 16-bit length, then that many UTF-16 units. The name ends
+  // at an embedded zero, as the zero-terminated text the system hands out does.
+  std::optional<std::u16string> ReadString(std::uint32_t offset) const {
+    const auto length = directory_.U16(offset);
+    if (!length) return std::nullopt;
+    const auto units = directory_.Range(std::uint64_t{offset} + 2, std::uint64_t{*length} * 2);
+    if (!units) return std::nullopt;
+    std::u16string text;
+    text.reserve(*length);
+    for (std::size_t i = 0; i < *length; ++i) {
+      const auto unit = static_cast<char16_t>((*units)[2 * i] | ((*units)[2 * i + 1] << 8));
+      if (unit == 0) break;
+      text.push_back(unit);
+    }
+    return text;
+  }
+
+  // The neutral language when present, otherwise the first stored one. Results
+  // are kept per directory, so many names sharing one huge language directory
+  // cost one pass over it.
+  ResourceData ResolveLanguage(std::uint32_t offset) {
+    if (const auto cached = languages_.find(offset); cached != languages_.end())
+      return cached->second;
+    const Entry* chosen = nullptr;
+    const auto entries = ReadDirectory(offset);
+    for (const auto& entry : entries) {
+      if (entry.target & kHighBit) continue;  // deeper than a resource tree goes
+      if (!(entry.name & kHighBit) && (entry.name & 0xFFFF) == 0) {
+        chosen = &entry;
+        break;
+      }
+      if (!chosen) chosen = &entry;
+    }
+    const ResourceData data = chosen ? ReadDataEntry(chosen->target) : ResourceData{};
+    languages_.emplace(offset, data);
+    return data;
+  }
+
+  // A data entry (RVA, size, code page, reserved) and the bytes it addresses.
+  ResourceData ReadDataEntry(std::uint32_t offset) const {
+    const ResourceData not_loadable{ResourceData::Status::kNotLoadable, {}};
+    const auto rva = directory_.U32(offset);
+    const auto size = directory_.U32(std::uint64_t{offset} + 4);
+    if (!rva || !size) return not_loadable;
+    const Section* section = SectionOf(sections_, *rva);
+    if (!section) return not_loadable;
+    const std::uint64_t at =
+        std::uint64_t{section->raw_pointer} + (*rva - section->virtual_address);
+    const auto bytes = file_.Range(at, *size);
+    if (!bytes) return not_loadable;
+    return {ResourceData::Status::kFound, *bytes};
+  }
+
+  const Bounded& file_;
+  const std::vector<Section>& sections_;
+  Bounded directory_;
+  std::unordered_map<std::uint32_t, ResourceData> languages_;
+};
+
+}  // namespace
+
+PeResourceModule::PeResourceModule(Bytes image, bool pe32_plus)
+    : image_(std::move(image)), pe32_plus_(pe32_plus) {}
+
+std::unique_ptr<PeResourceModule> PeResourceModule::FromBytes(Bytes image, PeOpenError* error) {
+  PeOpenError reason = PeOpenError::kNone;
+  const auto headers = ReadHeaders(Bounded(image), reason);
+  if (error) *error = reason;
+  if (!headers) return nullptr;
+
+  std::unique_ptr<PeResourceModule> module(
+      new PeResourceModule(std::move(image), headers->pe32_plus));
+  const Bounded file(module->image_);
+  const Section* section =
+      headers->resource_rva ? SectionOf(headers->sections, headers->resource_rva) : nullptr;
+  if (!section) return module;
+
+  // The directory reaches from its RVA to the end of its section's raw data,
+  // as far as the file holds it.
+  const std::uint64_t start =
+      std::uint64_t{section->raw_pointer} + (headers->resource_rva - section->virtual_address);
+  const std::uint64_t end =
+      std::min<std::uint64_t>(std::uint64_t{section->raw_pointer} + section->raw_size, file.size());
+  if (start >= end) return module;
+  const ByteView directory = *file.Range(start, end - start);
+
+  for (auto& type : ResourceTreeReader(file, headers->sections, directory).ReadAll()) {
+    TypeIndex& index = module->types_[type.type];
+    index.resources.reserve(type.resources.size());
+    for (auto& [name, data] : type.resources) {
+      const std::size_t position = index.resources.size();
+      // With duplicate names the first one stored wins.
+      if (name.is_id) {
+        index.by_id.emplace(static_cast<std::uint16_t>(name.id), position);
+      } else {
+        index.by_upper_text.emplace(UpperCase(name.text), position);
+      }
+      index.resources.push_back({std::move(name), data});
+    }
+  }
+  return module;
+}
+
+std::unique_ptr<PeResourceModule> PeResourceModule::FromFile(const std::u16string& path,
+                                                             PeOpenError* error) {
+  auto bytes = ReadFileBytes(path);
+  if (!bytes) {
+    if (error) *error = PeOpenError::kCannotRead;
+    return nullptr;
+  }
+  return FromBytes(std::move(*bytes), error);
+}
+
+std::vector<ResourceName> PeResourceModule::EnumerateNames(std::uint16_t type) const {
+  std::vector<ResourceName> names;
+  const auto found = types_.find(type);
+  if (found == types_.end()) return names;
+  names.reserve(found->second.resources.size());
+  for (const auto& resource : found->second.resources) names.push_back(resource.name);
+  return names;
+}
+
+ResourceData PeResourceModule::Lookup(std::uint16_t type, const ResourceName& name) const {
+  const auto found = types_.find(type);
+  if (found == types_.end()) return {};
+  const TypeIndex& index = found->second;
+  if (name.is_id) {
+    if (name.id > 0xFFFF) return {};
+    const auto at = index.by_id.find(static_cast<std::uint16_t>(name.id));
+    return at == index.by_id.end() ? ResourceData{} : index.resources[at->second].data;
+  }
+  const auto at = index.by_upper_text.find(UpperCase(name.text));
+  return at == index.by_upper_text.end() ? ResourceData{} : index.resources[at->second].data;
+}
+
+}  // namespace zandrel::icons

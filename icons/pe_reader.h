@@ -1,0 +1,73 @@
+#pragma once
+// Reads the resources of a PE32 or PE32+ module straight from the file's bytes,
+// without the system loader. Every offset, size and count in the file is
+// untrusted and checked against the bytes actually present; a damaged module
+// gives fewer names or lookups that fail, never a read outside its bytes.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/bytes.h"
+#include "icons/resource_module.h"
+
+namespace zandrel::icons {
+
+// Why a file could not be opened as a module.
+enum class PeOpenError {
+  kNone,
+  kCannotRead,  // the file is missing or unreadable
+  kNotPe,       // no MZ header or no PE signature: a text file, a shortcut, ...
+  kBadHeaders,  // a PE signature, but the headers are cut short or of an unknown kind
+};
+
+class PeResourceModule : public ResourceModule {
+ public:
+  // Both factories answer nullptr when the bytes are not a module this reader
+  // understands, and then store the reason in *error when it is given. A module
+  // whose resource directory is missing or unreadable still opens: it simply has
+  // no resources, as the system loader would report.
+  static std::unique_ptr<PeResourceModule> FromBytes(Bytes image, PeOpenError* error = nullptr);
+  static std::unique_ptr<PeResourceModule> FromFile(const std::u16string& path,
+                                                    PeOpenError* error = nullptr);
+
+  PeResourceModule(const PeResourceModule&) = delete;
+  PeResourceModule& operator=(const PeResourceModule&) = delete;
+
+  // The names of one type may add up to this many UTF-16 units; entries past it
+  // are left out. Real modules stay far below; a crafted directory whose 131,070
+  // entries all point to one 65,535-unit name would otherwise cost gigabytes.
+  static constexpr std::uint64_t kMaxNameUnitsPerType = std::uint64_t{1} << 22;
+
+  bool is_pe32_plus() const { return pe32_plus_; }
+  // The whole file; every ResourceData::bytes lies inside it.
+  ByteView image() const { return image_; }
+
+  std::vector<ResourceName> EnumerateNames(std::uint16_t type) const override;
+  // Identifiers match exactly, string names without regard to letter case. Of
+  // several languages the neutral one (0) is taken, otherwise the first stored.
+  ResourceData Lookup(std::uint16_t type, const ResourceName& name) const override;
+
+ private:
+  struct Resource {
+    ResourceName name;
+    ResourceData data;
+  };
+  // One resource type, indexed once when the module opens so that lookups in
+  // modules with thousands of groups stay cheap.
+  struct TypeIndex {
+    std::vector<Resource> resources;  // in directory order
+    std::unordered_map<std::uint16_t, std::size_t> by_id;
+    std::unordered_map<std::u16string, std::size_t> by_upper_text;
+  };
+
+  PeResourceModule(Bytes image, bool pe32_plus);
+
+  Bytes image_;
+  bool pe32_plus_;
+  std::unordered_map<std::uint16_t, TypeIndex> types_;
+};
+
+}  // namespace zandrel::icons

@@ -1,0 +1,41 @@
+#pragma once
+// The system resource loader behind the resource interface. The module is
+// mapped as a data file: none of its code runs, and 64-bit modules open in this
+// 32-bit program like any other.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "icons/resource_module.h"
+
+namespace zandrel::icons {
+
+class LoaderResourceModule : public ResourceModule {
+ public:
+  // nullptr when the system cannot load the file; GetLastError() then still
+  // holds the system's reason, for the caller to report.
+  static std::unique_ptr<LoaderResourceModule> Open(const std::wstring& path);
+
+  ~LoaderResourceModule() override;
+  LoaderResourceModule(const LoaderResourceModule&) = delete;
+  LoaderResourceModule& operator=(const LoaderResourceModule&) = delete;
+
+  // For the icon functions that take a module (LoadIconW, LoadImageW).
+  HMODULE handle() const { return module_; }
+
+  std::vector<ResourceName> EnumerateNames(std::uint16_t type) const override;
+  // The system chooses the language. A string name is looked up the system's
+  // way: the query is upper-cased (so a name stored in lower case is never
+  // found) and "#123" stands for identifier 123.
+  ResourceData Lookup(std::uint16_t type, const ResourceName& name) const override;
+
+ private:
+  explicit LoaderResourceModule(HMODULE module) : module_(module) {}
+
+  HMODULE module_;
+};
+
+}  // namespace zandrel::icons
