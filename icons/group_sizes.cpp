@@ -1,0 +1,98 @@
+#include "icons/group_sizes.h"
+
+#include <array>
+#include <cstring>
+
+#include "core/text.h"
+#include "icons/group_names.h"
+
+namespace zandrel::icons {
+
+namespace {
+
+constexpr std::size_t kGroupHeaderSize = 6;
+constexpr std::size_t kGroupEntrySize = 14;
+constexpr std::array<std::uint8_t, 8> kPngSignature{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+std::optional<ByteView> GroupData(std::u16string_view group_name, const ResourceModule& module) {
+  const ResourceData group = module.Lookup(kRtGroupIcon, ResourceIdFromGroupName(group_name));
+  if (!group.found()) return std::nullopt;
+  return group.bytes;
+}
+
+}  // namespace
+
+std::uint16_t GetGroupImageCount(std::u16string_view group_name, const ResourceModule& module) {
+  const auto data = GroupData(group_name, module);
+  if (!data) return 0;
+  return ReadU16LE(*data, 4).value_or(0);
+}
+
+std::u16string DescribeGroupSizes(std::u16string_view group_name, const ResourceModule& module) {
+  const auto data = GroupData(group_name, module);
+  if (!data) return {};
+  const auto count = ReadU16LE(*data, 4);
+  if (!count) return {};
+
+  std::u16string text;
+  for (std::size_t k = 0; k < *count; ++k) {
+    const auto entry = Slice(*data, kGroupHeaderSize + kGroupEntrySize * k, kGroupEntrySize);
+    if (!entry) break;
+    if (!text.empty()) text += u", ";
+    std::uint32_t w = (*entry)[0];
+    std::uint32_t h = (*entry)[1];
+    const std::uint16_t bits = *ReadU16LE(*entry, 6);
+    bool png = false;
+    if (w == 0 && h == 0) {
+      if (const auto size = GetIconPngSize(module, *ReadU16LE(*entry, 12))) {
+        w = size->width;
+        h = size->height;
+        png = true;
+      } else {
+        w = h = 256;
+      }
+    } else {
+      if (w == 0) w = 256;
+      if (h == 0) h = 256;
+    }
+    text += ToDecimalUnsigned(w) + u"x" + ToDecimalUnsigned(h);
+    if (png)
+      text += u" (PNG)";
+    else if (bits > 0)
+      text += u" (" + ToDecimalUnsigned(bits) + u"-bit)";
+  }
+  return text;
+}
+
+std::optional<PngSize> GetIconPngSize(const ResourceModule& module, std::uint32_t image_id) {
+  const ResourceData image = module.Lookup(kRtIcon, ResourceName::Id(image_id));
+  if (!image.found()) return std::nullopt;
+  return ReadPngHeaderSize(image.bytes);
+}
+
+std::optional<PngSize> ReadPngHeaderSize(ByteView bytes) {
+  if (bytes.size() < kPngSignature.size() ||
+      std::memcmp(bytes.data(), kPngSignature.data(), kPngSignature.size()) != 0)
+    return std::nullopt;
+  // Chunks: 4-byte big-endian length, 4-byte type, data, 4-byte CRC. Positions
+  // are 64-bit so that a hostile length cannot wrap around.
+  const std::uint64_t size = bytes.size();
+  std::uint64_t p = 8;
+  while (p + 12 < size) {
+    const auto at = static_cast<std::size_t>(p);  // below size, so it fits
+    const std::uint32_t length = *ReadU32BE(bytes, at);
+    const auto type = *Slice(bytes, at + 4, 4);
+    if (std::memcmp(type.data(), "IHDR", 4) == 0) {
+      if (length < 8) return std::nullopt;
+      const auto width = ReadU32BE(bytes, at + 8);
+      const auto height = ReadU32BE(bytes, at + 12);
+      if (!width || !height) return std::nullopt;
+      return PngSize{*width, *height};
+    }
+    p += std::uint64_t{length} + 12;
+    if (p > size || length > size - p) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace zandrel::icons

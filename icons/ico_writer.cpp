@@ -1,0 +1,149 @@
+#include "icons/ico_writer.h"
+
+#include <limits>
+#include <vector>
+
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "icons/group_names.h"
+
+namespace zandrel::icons {
+
+namespace {
+
+constexpr std::size_t kGroupHeaderSize = 6;
+constexpr std::size_t kGroupEntrySize = 14;
+constexpr std::size_t kIcoRecordSize = 16;
+constexpr std::size_t kCopiedEntryBytes = 8;
+
+// One image that makes it into the file.
+struct PlacedImage {
+  ByteView entry;  // the 14-byte group entry
+  ByteView image;
+};
+
+std::u16string WithValue(const MessageCatalogue& catalogue, std::u16string_view entry,
+                         std::u16string_view value) {
+  return catalogue.Text(entry) + u" " + std::u16string(value);
+}
+
+}  // namespace
+
+GroupIdConversionError::GroupIdConversionError(std::u16string message)
+    : std::runtime_error(ToUtf8(message)), message_(std::move(message)) {}
+
+std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& module,
+                                      const ImageProblemHandler& on_problem) {
+  const auto count = ReadU16LE(group, 4);
+  if (group.size() < kGroupHeaderSize || !count) return std::nullopt;
+
+  std::vector<PlacedImage> placed;
+  std::uint64_t image_bytes = 0;
+  for (std::size_t i = 0; i < *count; ++i) {
+    const auto entry = Slice(group, kGroupHeaderSize + kGroupEntrySize * i, kGroupEntrySize);
+    if (!entry) break;  // a short directory: the entries present are all there is
+    const std::uint16_t image_id = *ReadU16LE(*entry, 12);
+    const ResourceData image = module.Lookup(kRtIcon, ResourceName::Id(image_id));
+    if (!image.found()) {
+      if (on_problem) {
+        const auto kind = image.status == ResourceData::Status::kNotLoadable
+                              ? ImageProblem::Kind::kNotLoadable
+                              : ImageProblem::Kind::kNotFound;
+        on_problem({kind, image_id});
+      }
+      continue;
+    }
+    if (image.bytes.empty()) continue;
+    placed.push_back({*entry, image.bytes});
+    image_bytes += image.bytes.size();
+  }
+
+  const std::uint64_t first_offset = kGroupHeaderSize + kIcoRecordSize * placed.size();
+  if (first_offset + image_bytes > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+
+  Bytes out;
+  out.reserve(static_cast<std::size_t>(first_offset + image_bytes));
+  AppendU16LE(out, 0);
+  AppendU16LE(out, 1);
+  AppendU16LE(out, static_cast<std::uint16_t>(placed.size()));
+  auto offset = static_cast<std::uint32_t>(first_offset);
+  for (const auto& p : placed) {
+    AppendBytes(out, p.entry.first(kCopiedEntryBytes));
+    const auto size = static_cast<std::uint32_t>(p.image.size());
+    AppendU32LE(out, size);
+    AppendU32LE(out, offset);
+    offset += size;
+  }
+  for (const auto& p : placed) AppendBytes(out, p.image);
+  return out;
+}
+
+bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_name,
+                        std::u16string_view output_ico_file, WriteMode mode,
+                        const MessageCatalogue& catalogue, LogView* log) {
+  const bool logging = mode == WriteMode::kLog && log != nullptr;
+  auto report = [&](std::u16string_view entry, std::u16string_view value) {
+    if (logging) log->AppendLine(WithValue(catalogue, entry, value));
+  };
+
+  const auto id = ResourceIdForWriting(group_name);
+  if (!id) {
+    if (mode == WriteMode::kSilent)
+      throw GroupIdConversionError(WithValue(catalogue, u"LangIDConversionError", group_name));
+    report(u"LangIDConversionError", group_name);
+    return false;
+  }
+
+  const ResourceData group = module.Lookup(kRtGroupIcon, *id);
+  if (group.status == ResourceData::Status::kNotFound) {
+    report(u"LangGroupNotFound", group_name);
+    return false;
+  }
+  if (group.status == ResourceData::Status::kNotLoadable) {
+    report(u"LangErrorLoadingResource", group_name);
+    return false;
+  }
+
+  const auto ico = AssembleIconFile(group.bytes, module, [&](const ImageProblem& problem) {
+    // These two lines carry the identifier right after the text, no blank.
+    if (!logging) return;
+    const auto entry = problem.kind == ImageProblem::Kind::kNotFound ? u"LangIconIDnotFound"
+                                                                     : u"LangErrorloadingIconID";
+    log->AppendLine(catalogue.Text(entry) + ToDecimalUnsigned(problem.image_id));
+  });
+  if (!ico) {
+    report(u"LangInvalidDataSize", group_name);
+    return false;
+  }
+
+  try {
+    WriteFileAtomically(output_ico_file, *ico);
+  } catch (const FileError& error) {
+    if (mode == WriteMode::kSilent) throw;
+    report(u"LangErrorSaving", error.message());
+    return false;
+  }
+  const bool exists = FileExists(output_ico_file);
+  if (exists)
+    report(u"LangSaved", FileNameWithoutExt(output_ico_file));
+  else
+    report(u"LangSavingError", output_ico_file);
+  return exists;
+}
+
+void ExtractIconByIndex(std::u16string_view exe_file, std::u16string_view output_ico_file,
+                        int icon_index, OperationsHost& host, const MessageCatalogue& catalogue) {
+  if (!FileExists(exe_file)) {
+    host.ShowMessage(WithValue(catalogue, u"LangFileNotFound", exe_file));
+    return;
+  }
+  const OpenedModule opened = host.OpenModule(exe_file);
+  if (!opened.module) return;
+  const std::vector<std::u16string> names = CollectGroupNames(*opened.module);
+  if (icon_index < 0 || static_cast<std::size_t>(icon_index) >= names.size()) return;
+  WriteIconGroupFile(*opened.module, names[static_cast<std::size_t>(icon_index)], output_ico_file,
+                     WriteMode::kSilent, catalogue, nullptr);
+}
+
+}  // namespace zandrel::icons
