@@ -1,0 +1,360 @@
+#include "gui/win32/component.h"
+
+#include <commctrl.h>
+
+#include <map>
+#include <tuple>
+
+#include "gui/win32/application.h"
+#include "gui/win32/form.h"
+#include "core/text.h"
+#include "platform/wide.h"
+
+namespace zandrel::gui {
+
+using platform::ToWide;
+
+namespace {
+
+int g_next_control_id = 1000;
+
+bool IsTextProperty(std::u16string_view name) {
+  return name == u"Caption" || name == u"Hint" || name == u"Title" || name == u"Text" ||
+         name == u"TextHint";
+}
+
+Align ParseAlign(const ComponentDefinition& def) {
+  const std::u16string a = def.Word(u"Align", u"none");
+  if (a == u"top") return Align::kTop;
+  if (a == u"bottom") return Align::kBottom;
+  if (a == u"left") return Align::kLeft;
+  if (a == u"right") return Align::kRight;
+  if (a == u"client") return Align::kClient;
+  if (a == u"none") return Align::kNone;
+  throw DefinitionError("unknown Align value in " + ToUtf8(def.name));
+}
+
+void Fire(const Handler& handler) {
+  if (handler) Application::Instance().Invoke(handler);
+}
+
+}  // namespace
+
+HFONT GetFont(const FontSpec& spec, UINT dpi) {
+  using Key = std::tuple<std::wstring, int, bool, bool, UINT>;
+  static std::map<Key, HFONT> cache;
+  const Key key{spec.face, spec.height, spec.bold, spec.underline, dpi};
+  auto it = cache.find(key);
+  if (it != cache.end()) return it->second;
+  LOGFONTW lf{};
+  lf.lfHeight = MulDiv(spec.height, static_cast<int>(dpi), 96);
+  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfUnderline = spec.underline;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = CLEARTYPE_QUALITY;
+  lstrcpynW(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+  HFONT font = CreateFontIndirectW(&lf);
+  cache.emplace(key, font);
+  return font;
+}
+
+// --- Component ---------------------------------------------------------------
+
+Component::Component(Form* owner, const ComponentDefinition& def)
+    : owner_(owner), name_(ToWide(def.name)), kind_(ToWide(def.kind)) {
+  for (const auto& [key, value] : def.properties)
+    if (IsTextProperty(key) && value.type == DefinitionValue::Type::kString)
+      texts_.emplace_back(ToWide(key), ToWide(value.text));
+}
+
+Component::~Component() = default;
+
+bool Component::HasTextProperty(std::wstring_view property) const {
+  for (auto p : TextProperties())
+    if (p == property) return true;
+  return false;
+}
+
+const std::wstring* Component::FindStored(std::wstring_view property) const {
+  for (const auto& [key, value] : texts_)
+    if (key == property) return &value;
+  return nullptr;
+}
+
+std::wstring& Component::Stored(std::wstring_view property) {
+  for (auto& [key, value] : texts_)
+    if (key == property) return value;
+  texts_.emplace_back(std::wstring(property), std::wstring());
+  return texts_.back().second;
+}
+
+std::wstring Component::GetText(std::wstring_view property) const {
+  const std::wstring* v = FindStored(property);
+  return v ? *v : std::wstring();
+}
+
+void Component::SetText(std::wstring_view property, const std::wstring& value) {
+  Stored(property) = value;
+  OnTextChanged(property);
+}
+
+void Component::Resolve(const ComponentDefinition&) {}
+
+// --- Control -----------------------------------------------------------------
+
+Control::Control(Form* owner, const ComponentDefinition& def)
+    : Component(owner, def), id_(g_next_control_id++) {
+  left_ = static_cast<int>(def.Integer(u"Left"));
+  top_ = static_cast<int>(def.Integer(u"Top"));
+  width_ = static_cast<int>(def.Integer(u"Width"));
+  height_ = static_cast<int>(def.Integer(u"Height"));
+  align_ = ParseAlign(def);
+  margins_ = {static_cast<LONG>(def.Integer(u"MarginLeft")),
+              static_cast<LONG>(def.Integer(u"MarginTop")),
+              static_cast<LONG>(def.Integer(u"MarginRight")),
+              static_cast<LONG>(def.Integer(u"MarginBottom"))};
+  visible_ = def.Boolean(u"Visible", true);
+  enabled_ = def.Boolean(u"Enabled", true);
+  hand_cursor_ = def.Word(u"Cursor", u"default") == u"hand";
+  tab_stop_ = def.Boolean(u"TabStop", false);
+  if (def.Has(u"FontName") || def.Has(u"FontHeight") || def.Has(u"FontBold") ||
+      def.Has(u"FontUnderline")) {
+    own_font_ = true;
+    font_.face = ToWide(def.String(u"FontName", u"Segoe UI"));
+    font_.height = static_cast<int>(def.Integer(u"FontHeight", -12));
+    font_.bold = def.Boolean(u"FontBold", false);
+    font_.underline = def.Boolean(u"FontUnderline", false);
+  }
+}
+
+Control::~Control() {
+  Application::Instance().RemovePending(this);
+  Control::DestroyHandle();
+}
+
+void Control::AddChild(Control* child) {
+  child->parent_ = this;
+  if (!child->own_font_) child->font_ = font_;
+  children_.push_back(child);
+}
+
+std::vector<std::wstring_view> Control::TextProperties() const {
+  return {kHint};
+}
+
+DWORD Control::Style() const {
+  return 0;
+}
+
+void Control::CreateHandle(HWND parent_hwnd) {
+  if (hwnd_) return;
+  const std::wstring caption = GetText(kCaption);
+  DWORD style = Style() | WS_CHILD | WS_CLIPSIBLINGS;
+  if (visible_) style |= WS_VISIBLE;
+  if (tab_stop_) style |= WS_TABSTOP;
+  DWORD ex = ExStyle();
+  if (IsContainer()) {
+    style |= WS_CLIPCHILDREN;
+    ex |= WS_EX_CONTROLPARENT;
+  }
+  hwnd_ = CreateWindowExW(ex, WindowClass(), caption.c_str(), style, 0, 0, 0, 0, parent_hwnd,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
+                          Application::Instance().instance(), nullptr);
+  if (!hwnd_) throw DefinitionError("cannot create control " + ToUtf8(platform::FromWide(name())));
+  SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  ApplyFont();
+  if (!enabled_) EnableWindow(hwnd_, FALSE);
+  AfterCreate();
+  for (Control* child : children_) child->CreateHandle(hwnd_);
+}
+
+void Control::DestroyHandle() {
+  if (!hwnd_) return;
+  for (Control* child : children_) child->DestroyHandle();
+  RemoveWindowSubclass(hwnd_, &Control::SubclassProc, 1);
+  DestroyWindow(hwnd_);
+  hwnd_ = nullptr;
+}
+
+void Control::SetDesignBounds(int left, int top, int width, int height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  if (parent_) parent_->LayoutChildren();
+}
+
+void Control::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  if (parent_ && align_ != Align::kNone) parent_->LayoutChildren();
+}
+
+void Control::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+void Control::SetFocus() {
+  if (hwnd_) ::SetFocus(hwnd_);
+}
+
+void Control::BringToFront() {
+  if (hwnd_) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Control::Invalidate() {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Control::Repaint() {
+  FlushPending();
+  Application::Instance().RemovePending(this);
+  if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+int Control::Scale(int value) const {
+  return MulDiv(value, static_cast<int>(owner() ? owner()->dpi() : 96), 96);
+}
+
+RECT Control::ChildArea() const {
+  RECT r{};
+  if (hwnd_) GetClientRect(hwnd_, &r);
+  return r;
+}
+
+RECT Control::PixelBounds() const {
+  RECT r{};
+  if (!hwnd_) return r;
+  GetWindowRect(hwnd_, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void Control::PlaceSelf(const RECT& r) {
+  if (!hwnd_) return;
+  SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Control::LayoutChildren() {
+  if (!hwnd_) return;
+  RECT area = ChildArea();
+  const POINT origin = ChildOrigin();
+  auto place = [&](Control* c, RECT r) {
+    c->PlaceSelf(r);
+    c->LayoutChildren();
+  };
+  // Docking order: top, bottom, left, right, then client; creation order within each.
+  for (Align pass : {Align::kTop, Align::kBottom, Align::kLeft, Align::kRight, Align::kClient}) {
+    for (Control* c : children_) {
+      if (c->align_ != pass || !c->visible_) continue;
+      const RECT m{Scale(c->margins_.left), Scale(c->margins_.top), Scale(c->margins_.right),
+                   Scale(c->margins_.bottom)};
+      RECT r{area.left + m.left, area.top + m.top, area.right - m.right, area.bottom - m.bottom};
+      switch (pass) {
+        case Align::kTop:
+          r.bottom = r.top + Scale(c->height_);
+          area.top = r.bottom + m.bottom;
+          break;
+        case Align::kBottom:
+          r.top = r.bottom - Scale(c->height_);
+          area.bottom = r.top - m.top;
+          break;
+        case Align::kLeft:
+          r.right = r.left + Scale(c->width_);
+          area.left = r.right + m.right;
+          break;
+        case Align::kRight:
+          r.left = r.right - Scale(c->width_);
+          area.right = r.left - m.left;
+          break;
+        default:
+          break;
+      }
+      if (r.right < r.left) r.right = r.left;
+      if (r.bottom < r.top) r.bottom = r.top;
+      place(c, r);
+    }
+  }
+  for (Control* c : children_) {
+    if (c->align_ != Align::kNone) continue;
+    const int x = origin.x + Scale(c->left_);
+    const int y = origin.y + Scale(c->top_);
+    place(c, RECT{x, y, x + Scale(c->width_), y + Scale(c->height_)});
+  }
+}
+
+void Control::SetFont(const FontSpec& font) {
+  font_ = font;
+  own_font_ = true;
+  ApplyFont();
+  for (Control* child : children_)
+    if (!child->own_font_) {
+      child->font_ = font;
+      child->ApplyFont();
+    }
+}
+
+HFONT Control::font_handle() const {
+  return GetFont(font_, owner() ? owner()->dpi() : 96);
+}
+
+void Control::ApplyFont() {
+  if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle()), TRUE);
+}
+
+void Control::OnTextChanged(std::wstring_view property) {
+  if (property == kCaption && hwnd_) SetWindowTextW(hwnd_, GetText(kCaption).c_str());
+}
+
+bool Control::OnCommand(WORD) {
+  return false;
+}
+bool Control::OnNotify(NMHDR*, LRESULT&) {
+  return false;
+}
+bool Control::OnDrawItem(DRAWITEMSTRUCT*) {
+  return false;
+}
+bool Control::OnControlColor(HDC, HBRUSH&) {
+  return false;
+}
+
+bool Control::SubclassMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+  return false;
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                       DWORD_PTR data) {
+  auto* self = reinterpret_cast<Control*>(data);
+  LRESULT result = 0;
+  switch (msg) {
+    case WM_SETCURSOR:
+      if (self->hand_cursor_ && LOWORD(lp) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      Fire(self->on_mouse_move);
+      break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      if (self->IsContainer() && self->owner() && self->owner()->hwnd())
+        return SendMessageW(self->owner()->hwnd(), msg, wp, lp);
+      break;
+    default:
+      break;
+  }
+  if (self->SubclassMessage(msg, wp, lp, result)) return result;
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace zandrel::gui

@@ -1,0 +1,181 @@
+#pragma once
+// Components of a window: everything a window definition creates. Controls
+// are the components with a window handle; the rest (menus, image lists,
+// dialogs, the catalogue entries) are plain components.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gui/definition.h"
+
+namespace zandrel::gui {
+
+class Form;
+class Control;
+
+using Handler = std::function<void()>;
+
+// The text properties a translator can address.
+inline constexpr std::wstring_view kCaption = L"Caption";
+inline constexpr std::wstring_view kHint = L"Hint";
+inline constexpr std::wstring_view kTitle = L"Title";
+inline constexpr std::wstring_view kText = L"Text";
+inline constexpr std::wstring_view kTextHint = L"TextHint";
+
+class Component {
+ public:
+  Component(Form* owner, const ComponentDefinition& def);
+  virtual ~Component();
+  Component(const Component&) = delete;
+  Component& operator=(const Component&) = delete;
+
+  const std::wstring& name() const { return name_; }
+  const std::wstring& kind() const { return kind_; }
+  Form* owner() const { return owner_; }
+
+  // Named text properties of this component, in the order a translator tries them.
+  virtual std::vector<std::wstring_view> TextProperties() const { return {}; }
+  bool HasTextProperty(std::wstring_view property) const;
+  virtual std::wstring GetText(std::wstring_view property) const;
+  virtual void SetText(std::wstring_view property, const std::wstring& value);
+
+  // Second construction step, once every component of the window exists
+  // (references to other components by name are resolved here).
+  virtual void Resolve(const ComponentDefinition& def);
+
+ protected:
+  // Stored values of the text properties; controls mirror them to the screen.
+  std::wstring& Stored(std::wstring_view property);
+  const std::wstring* FindStored(std::wstring_view property) const;
+  virtual void OnTextChanged(std::wstring_view /*property*/) {}
+
+ private:
+  Form* owner_;
+  std::wstring name_;
+  std::wstring kind_;
+  std::vector<std::pair<std::wstring, std::wstring>> texts_;
+};
+
+enum class Align { kNone, kTop, kBottom, kLeft, kRight, kClient };
+
+struct FontSpec {
+  std::wstring face;
+  int height = 0;  // logical height at 96 DPI, negative = character height
+  bool bold = false;
+  bool underline = false;
+  bool operator==(const FontSpec&) const = default;
+};
+
+// A control: a component with its own window inside the form.
+class Control : public Component {
+ public:
+  Control(Form* owner, const ComponentDefinition& def);
+  ~Control() override;
+
+  HWND hwnd() const { return hwnd_; }
+  Control* parent() const { return parent_; }
+  const std::vector<Control*>& children() const { return children_; }
+  void AddChild(Control* child);
+  int id() const { return id_; }
+
+  // Creates the window (and then those of the children) inside the parent.
+  void CreateHandle(HWND parent_hwnd);
+  virtual void DestroyHandle();
+
+  std::vector<std::wstring_view> TextProperties() const override;
+
+  // Design geometry at 96 DPI, relative to the parent's client origin.
+  int left() const { return left_; }
+  int top() const { return top_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  Align align() const { return align_; }
+  void SetDesignBounds(int left, int top, int width, int height);
+
+  bool visible() const { return visible_; }
+  virtual void SetVisible(bool visible);
+  bool enabled() const { return enabled_; }
+  virtual void SetEnabled(bool enabled);
+  void SetFocus();
+  void BringToFront();
+  void Invalidate();
+  void Repaint();
+
+  // Arranges the children by their docking inside this control's client area.
+  void LayoutChildren();
+  // Current rectangle in pixels, relative to the parent window.
+  RECT PixelBounds() const;
+
+  const FontSpec& font() const { return font_; }
+  void SetFont(const FontSpec& font);
+  HFONT font_handle() const;
+
+  // Events bound from the definition (OnClick = HandlerName, ...).
+  Handler on_click;
+  Handler on_enter;
+  Handler on_exit;
+  Handler on_mouse_move;
+
+  // Notifications forwarded by the form. Return true when handled.
+  virtual bool OnCommand(WORD code);
+  virtual bool OnNotify(NMHDR* header, LRESULT& result);
+  virtual bool OnDrawItem(DRAWITEMSTRUCT* item);
+  virtual bool OnControlColor(HDC dc, HBRUSH& brush);
+
+  // Called by the form's scaling when the DPI changes or fonts are set.
+  virtual void ApplyFont();
+
+  // Hands held-back changes to the system (see Application::AddPending).
+  virtual void FlushPending() {}
+
+  bool hand_cursor() const { return hand_cursor_; }
+
+ protected:
+  // Window class, styles and caption for CreateWindowExW.
+  virtual const wchar_t* WindowClass() const = 0;
+  virtual DWORD Style() const;
+  virtual DWORD ExStyle() const { return 0; }
+  virtual void AfterCreate() {}
+  // Whether WM_COMMAND/WM_NOTIFY of child windows must be passed up to the
+  // form (true for containers).
+  virtual bool IsContainer() const { return false; }
+  // Messages seen through the subclass; return true when consumed.
+  virtual bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // Client rectangle available to docked children, in pixels.
+  virtual RECT ChildArea() const;
+  // Origin of undocked children's Left/Top, in pixels, relative to this window.
+  virtual POINT ChildOrigin() const { return {0, 0}; }
+  void OnTextChanged(std::wstring_view property) override;
+  int Scale(int value) const;
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                       DWORD_PTR data);
+  void PlaceSelf(const RECT& rect);
+
+  HWND hwnd_ = nullptr;
+  Control* parent_ = nullptr;
+  std::vector<Control*> children_;
+  int id_ = 0;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  RECT margins_{};
+  Align align_ = Align::kNone;
+  bool visible_ = true;
+  bool enabled_ = true;
+  bool hand_cursor_ = false;
+  bool own_font_ = false;
+  FontSpec font_;
+  bool tab_stop_ = false;
+
+  friend class Form;
+};
+
+// Fonts are shared by all controls that use the same face, size and DPI.
+HFONT GetFont(const FontSpec& spec, UINT dpi);
+
+}  // namespace zandrel::gui

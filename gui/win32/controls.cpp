@@ -1,0 +1,435 @@
+#include "gui/win32/controls.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include "gui/win32/application.h"
+#include "gui/win32/form.h"
+#include "core/text.h"
+#include "platform/wide.h"
+
+namespace zandrel::gui {
+
+namespace {
+
+const wchar_t kLabelClass[] = L"ZandrelLabel";
+const wchar_t kImageClass[] = L"ZandrelImage";
+
+void Fire(const Handler& handler) {
+  if (handler) Application::Instance().Invoke(handler);
+}
+
+// Paints what lies behind a self-drawn control: the parent's themed
+// background where there is one, the dialog colour otherwise.
+void PaintParentBackground(HWND hwnd, HDC dc, RECT rc) {
+  if (FAILED(DrawThemeParentBackground(hwnd, dc, &rc)))
+    FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+int TextHeight(HWND hwnd, HFONT font) {
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  return tm.tmHeight;
+}
+
+}  // namespace
+
+void RegisterControlClasses() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  for (const wchar_t* name : {kLabelClass, kImageClass}) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = Application::Instance().instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+  }
+}
+
+// --- TabStrip ------------------------------------------------------------------
+
+RECT TabStrip::ChildArea() const {
+  RECT r{};
+  if (hwnd()) GetClientRect(hwnd(), &r);
+  return r;
+}
+
+bool TabStrip::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  // Without tabs the strip is a panel: the dialog colour with a light frame.
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT rc;
+      GetClientRect(hwnd(), &rc);
+      FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
+      result = TRUE;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+    case WM_PAINT: {
+      PAINTSTRUCT ps{};
+      HDC dc = msg == WM_PAINT ? BeginPaint(hwnd(), &ps) : reinterpret_cast<HDC>(wp);
+      RECT rc;
+      GetClientRect(hwnd(), &rc);
+      if (msg == WM_PRINTCLIENT) FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+      FrameRect(dc, &rc, GetSysColorBrush(COLOR_3DLIGHT));
+      if (msg == WM_PAINT) EndPaint(hwnd(), &ps);
+      result = 0;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// --- GroupBox ------------------------------------------------------------------
+
+RECT GroupBox::ChildArea() const {
+  RECT r{};
+  if (!hwnd()) return r;
+  GetClientRect(hwnd(), &r);
+  r.top += TextHeight(hwnd(), font_handle()) + Scale(1);
+  InflateRect(&r, -Scale(3), -Scale(3));
+  return r;
+}
+
+bool GroupBox::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (msg == WM_ERASEBKGND) {
+    RECT rc;
+    GetClientRect(hwnd(), &rc);
+    PaintParentBackground(hwnd(), reinterpret_cast<HDC>(wp), rc);
+    result = TRUE;
+    return true;
+  }
+  return false;
+}
+
+// --- Button --------------------------------------------------------------------
+
+Button::Button(Form* owner, const ComponentDefinition& def) : Control(owner, def) {}
+
+bool Button::OnCommand(WORD code) {
+  switch (code) {
+    case BN_CLICKED:
+      Fire(on_click);
+      return true;
+    case BN_SETFOCUS:
+      Fire(on_enter);
+      return true;
+    case BN_KILLFOCUS:
+      Fire(on_exit);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void Button::SetDefaultLook(bool is_default) {
+  if (!hwnd()) return;
+  SendMessageW(hwnd(), BM_SETSTYLE, (is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY,
+               TRUE);
+}
+
+void Button::SetBold(bool bold) {
+  FontSpec f = font();
+  if (f.bold == bold) return;
+  f.bold = bold;
+  SetFont(f);
+}
+
+// --- SpeedButton ---------------------------------------------------------------
+
+SpeedButton::SpeedButton(Form* owner, const ComponentDefinition& def) : Control(owner, def) {}
+
+bool SpeedButton::OnCommand(WORD code) {
+  if (code != BN_CLICKED) return false;
+  Fire(on_click);
+  return true;
+}
+
+bool SpeedButton::OnDrawItem(DRAWITEMSTRUCT* item) {
+  HDC dc = item->hDC;
+  RECT rc = item->rcItem;
+  PaintParentBackground(hwnd(), dc, rc);
+  if (hot_ && enabled()) {
+    HBRUSH hot = CreateSolidBrush(GetSysColor(COLOR_BTNFACE) ^ RGB(16, 16, 16));
+    FillRect(dc, &rc, hot);
+    DeleteObject(hot);
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  HGDIOBJ old = SelectObject(dc, font_handle());
+  const std::wstring caption = GetText(kCaption);
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &rc,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  return true;
+}
+
+bool SpeedButton::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
+  if (msg == WM_MOUSEMOVE && !hot_) {
+    hot_ = true;
+    TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd(), 0};
+    TrackMouseEvent(&tme);
+    Invalidate();
+  } else if (msg == WM_MOUSELEAVE) {
+    hot_ = false;
+    Invalidate();
+  }
+  return false;
+}
+
+// --- CheckBox ------------------------------------------------------------------
+
+CheckBox::CheckBox(Form* owner, const ComponentDefinition& def)
+    : Control(owner, def), checked_(def.Boolean(u"Checked", false)) {}
+
+void CheckBox::AfterCreate() {
+  SendMessageW(hwnd(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool CheckBox::checked() const {
+  return checked_;
+}
+
+void CheckBox::SetChecked(bool checked) {
+  if (checked_ == checked) return;
+  checked_ = checked;
+  if (hwnd()) SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  Fire(on_click);
+}
+
+bool CheckBox::OnCommand(WORD code) {
+  if (code != BN_CLICKED) return false;
+  SetChecked(!checked_);
+  return true;
+}
+
+// --- Edit ----------------------------------------------------------------------
+
+Edit::Edit(Form* owner, const ComponentDefinition& def)
+    : Control(owner, def), read_only_(def.Boolean(u"ReadOnly", false)) {}
+
+DWORD Edit::Style() const {
+  return ES_AUTOHSCROLL | (read_only_ ? ES_READONLY : 0);
+}
+
+void Edit::AfterCreate() {
+  SetWindowTextW(hwnd(), Component::GetText(kText).c_str());
+  const std::wstring cue = Component::GetText(kTextHint);
+  if (!cue.empty())
+    SendMessageW(hwnd(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
+}
+
+std::wstring Edit::GetText(std::wstring_view property) const {
+  if (property == kText && hwnd()) {
+    const int n = GetWindowTextLengthW(hwnd());
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd(), text.data(), n + 1);
+    text.resize(static_cast<std::size_t>(got));
+    return text;
+  }
+  return Component::GetText(property);
+}
+
+void Edit::OnTextChanged(std::wstring_view property) {
+  if (!hwnd()) return;
+  if (property == kText) SetWindowTextW(hwnd(), Component::GetText(kText).c_str());
+  if (property == kTextHint)
+    SendMessageW(hwnd(), EM_SETCUEBANNER, TRUE,
+                 reinterpret_cast<LPARAM>(Component::GetText(kTextHint).c_str()));
+}
+
+bool Edit::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
+  if (msg == WM_LBUTTONUP) Fire(on_click);
+  return false;
+}
+
+// --- Memo ----------------------------------------------------------------------
+
+Memo::Memo(Form* owner, const ComponentDefinition& def) : Control(owner, def) {}
+
+DWORD Memo::Style() const {
+  return ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL | WS_VSCROLL;
+}
+
+void Memo::AfterCreate() {
+  SendMessageW(hwnd(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+}
+
+void Memo::Clear() {
+  Application::Instance().RemovePending(this);
+  pending_.clear();
+  if (hwnd()) SetWindowTextW(hwnd(), L"");
+  has_lines_ = false;
+}
+
+void Memo::AppendLine(const std::wstring& line) {
+  if (!hwnd()) return;
+  if (has_lines_ || !pending_.empty() || GetWindowTextLengthW(hwnd()) > 0) pending_ += L"\r\n";
+  pending_ += line;
+  has_lines_ = true;
+  Application::Instance().AddPending(this);
+}
+
+void Memo::FlushPending() {
+  if (pending_.empty() || !hwnd()) return;
+  const int length = GetWindowTextLengthW(hwnd());
+  SendMessageW(hwnd(), EM_SETSEL, length, length);
+  SendMessageW(hwnd(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending_.c_str()));
+  pending_.clear();
+}
+
+std::wstring Memo::text() {
+  if (!hwnd()) return {};
+  FlushPending();
+  const int n = GetWindowTextLengthW(hwnd());
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd(), text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(got));
+  return text;
+}
+
+int Memo::line_count() {
+  FlushPending();
+  return hwnd() ? static_cast<int>(SendMessageW(hwnd(), EM_GETLINECOUNT, 0, 0)) : 0;
+}
+
+void Memo::ScrollToEnd() {
+  if (hwnd()) SendMessageW(hwnd(), EM_LINESCROLL, 0, line_count());
+}
+
+// --- ProgressBar ---------------------------------------------------------------
+
+void ProgressBar::SetRange(int min, int max) {
+  max_ = max;
+  if (hwnd()) SendMessageW(hwnd(), PBM_SETRANGE32, min, max);
+}
+
+void ProgressBar::SetPosition(int position) {
+  position_ = position;
+  if (position_ != shown_position_) Application::Instance().AddPending(this);
+}
+
+void ProgressBar::FlushPending() {
+  if (!hwnd() || position_ == shown_position_) return;
+  SendMessageW(hwnd(), PBM_SETPOS, position_, 0);
+  shown_position_ = position_;
+}
+
+// --- Label ---------------------------------------------------------------------
+
+Label::Label(Form* owner, const ComponentDefinition& def) : Control(owner, def) {
+  const std::u16string a = def.Word(u"Alignment", u"left");
+  align_ = a == u"center"  ? TextAlign::kCenter
+           : a == u"right" ? TextAlign::kRight
+                           : TextAlign::kLeft;
+  const std::u16string l = def.Word(u"Layout", u"top");
+  layout_ = l == u"center"   ? TextLayout::kCenter
+            : l == u"bottom" ? TextLayout::kBottom
+                             : TextLayout::kTop;
+  const std::u16string c = def.Word(u"FontColor", u"default");
+  if (c == u"blue")
+    color_ = RGB(0, 0, 255);
+  else if (c == u"black")
+    color_ = RGB(0, 0, 0);
+}
+
+const wchar_t* Label::WindowClass() const {
+  RegisterControlClasses();
+  return kLabelClass;
+}
+
+void Label::OnTextChanged(std::wstring_view) {
+  Invalidate();
+}
+
+void Label::Paint(HDC dc) {
+  RECT rc;
+  GetClientRect(hwnd(), &rc);
+  PaintParentBackground(hwnd(), dc, rc);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, color_ != CLR_INVALID ? color_ : GetSysColor(COLOR_WINDOWTEXT));
+  HGDIOBJ old = SelectObject(dc, font_handle());
+  const std::wstring text = caption();
+  UINT flags = DT_SINGLELINE | DT_NOPREFIX;
+  flags |= align_ == TextAlign::kCenter  ? DT_CENTER
+           : align_ == TextAlign::kRight ? DT_RIGHT
+                                         : DT_LEFT;
+  flags |= layout_ == TextLayout::kCenter   ? DT_VCENTER
+           : layout_ == TextLayout::kBottom ? DT_BOTTOM
+                                            : DT_TOP;
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags);
+  SelectObject(dc, old);
+}
+
+bool Label::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      Paint(dc);
+      EndPaint(hwnd(), &ps);
+      result = 0;
+      return true;
+    }
+    case WM_ERASEBKGND:
+      result = TRUE;
+      return true;
+    case WM_LBUTTONUP:
+      Fire(on_click);
+      return false;
+    default:
+      return false;
+  }
+}
+
+// --- Image ---------------------------------------------------------------------
+
+Image::~Image() {
+  if (icon_) DestroyIcon(icon_);
+}
+
+const wchar_t* Image::WindowClass() const {
+  RegisterControlClasses();
+  return kImageClass;
+}
+
+void Image::SetIcon(HICON icon) {
+  if (icon_) DestroyIcon(icon_);
+  icon_ = icon;
+  Invalidate();
+}
+
+bool Image::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  if (msg == WM_ERASEBKGND) {
+    result = TRUE;
+    return true;
+  }
+  if (msg != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd(), &ps);
+  RECT rc;
+  GetClientRect(hwnd(), &rc);
+  PaintParentBackground(hwnd(), dc, rc);
+  if (icon_) {
+    const int side = std::min(rc.right - rc.left, rc.bottom - rc.top);
+    DrawIconEx(dc, (rc.right - side) / 2, (rc.bottom - side) / 2, icon_, side, side, 0, nullptr,
+               DI_NORMAL);
+  }
+  EndPaint(hwnd(), &ps);
+  result = 0;
+  return true;
+}
+
+}  // namespace zandrel::gui

@@ -1,0 +1,205 @@
+#pragma once
+// The standard controls the program's windows are made of.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "gui/win32/component.h"
+
+namespace zandrel::gui {
+
+// A tab control without tabs, used as a panel that holds other controls.
+class TabStrip : public Control {
+ public:
+  using Control::Control;
+  std::vector<std::wstring_view> TextProperties() const override { return {kHint}; }
+  // The (empty) tab list, kept for translators.
+  std::vector<std::wstring>& tabs() { return tabs_; }
+
+ protected:
+  const wchar_t* WindowClass() const override { return WC_TABCONTROLW; }
+  bool IsContainer() const override { return true; }
+  RECT ChildArea() const override;
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  std::vector<std::wstring> tabs_;
+};
+
+class GroupBox : public Control {
+ public:
+  using Control::Control;
+  std::vector<std::wstring_view> TextProperties() const override { return {kCaption, kHint}; }
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"BUTTON"; }
+  DWORD Style() const override { return BS_GROUPBOX; }
+  bool IsContainer() const override { return true; }
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  RECT ChildArea() const override;
+};
+
+class Button : public Control {
+ public:
+  Button(Form* owner, const ComponentDefinition& def);
+  std::vector<std::wstring_view> TextProperties() const override { return {kCaption, kHint}; }
+  bool OnCommand(WORD code) override;
+  // The default button's look; the form keeps which button is the default.
+  void SetDefaultLook(bool is_default);
+  // Caption weight, used while the button has the focus.
+  void SetBold(bool bold);
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"BUTTON"; }
+  DWORD Style() const override { return BS_PUSHBUTTON | BS_NOTIFY; }
+};
+
+// A flat button that draws itself and never shows a pressed look.
+class SpeedButton : public Control {
+ public:
+  SpeedButton(Form* owner, const ComponentDefinition& def);
+  std::vector<std::wstring_view> TextProperties() const override { return {kCaption, kHint}; }
+  bool OnCommand(WORD code) override;
+  bool OnDrawItem(DRAWITEMSTRUCT* item) override;
+  // A free flag kept for the window's own use.
+  bool allow_all_up = false;
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"BUTTON"; }
+  DWORD Style() const override { return BS_OWNERDRAW; }
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  bool hot_ = false;
+};
+
+class CheckBox : public Control {
+ public:
+  CheckBox(Form* owner, const ComponentDefinition& def);
+  std::vector<std::wstring_view> TextProperties() const override { return {kCaption, kHint}; }
+  bool checked() const;
+  // Changing the state runs the click handler, as a user's click does.
+  void SetChecked(bool checked);
+  bool OnCommand(WORD code) override;
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"BUTTON"; }
+  DWORD Style() const override { return BS_CHECKBOX | BS_NOTIFY; }
+  void AfterCreate() override;
+
+ private:
+  bool checked_ = false;
+};
+
+// Single-line edit.
+class Edit : public Control {
+ public:
+  Edit(Form* owner, const ComponentDefinition& def);
+  std::vector<std::wstring_view> TextProperties() const override {
+    return {kHint, kText, kTextHint};
+  }
+  std::wstring GetText(std::wstring_view property) const override;
+  std::wstring text() const { return GetText(kText); }
+  void SetTextValue(const std::wstring& text) { SetText(kText, text); }
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"EDIT"; }
+  DWORD Style() const override;
+  DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
+  void AfterCreate() override;
+  void OnTextChanged(std::wstring_view property) override;
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  bool read_only_ = false;
+};
+
+// The multi-line log. Lines are appended at the end without rewriting the
+// whole text, and handed to the edit control in batches (each insertion
+// costs the control about as much as a whole batch), so long runs stay fast.
+class Memo : public Control {
+ public:
+  Memo(Form* owner, const ComponentDefinition& def);
+  void Clear();
+  void AppendLine(const std::wstring& line);
+  std::wstring text();
+  int line_count();
+  void ScrollToEnd();
+  void FlushPending() override;
+
+ protected:
+  const wchar_t* WindowClass() const override { return L"EDIT"; }
+  DWORD Style() const override;
+  DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
+  void AfterCreate() override;
+
+ private:
+  bool has_lines_ = false;
+  std::wstring pending_;  // lines not yet in the control, each led by a line break
+};
+
+// A progress bar. Its position reaches the control when messages are next
+// processed or the bar is repainted; setting it never forces a repaint.
+class ProgressBar : public Control {
+ public:
+  using Control::Control;
+  void SetRange(int min, int max);
+  void SetPosition(int position);
+  int position() const { return position_; }
+  int max() const { return max_; }
+  void FlushPending() override;
+
+ protected:
+  const wchar_t* WindowClass() const override { return PROGRESS_CLASSW; }
+
+ private:
+  int position_ = 0;
+  int max_ = 100;
+  int shown_position_ = 0;
+};
+
+enum class TextAlign { kLeft, kCenter, kRight };
+enum class TextLayout { kTop, kCenter, kBottom };
+
+// A label that draws its own text (alignment in both directions, link look).
+class Label : public Control {
+ public:
+  Label(Form* owner, const ComponentDefinition& def);
+  std::vector<std::wstring_view> TextProperties() const override { return {kCaption, kHint}; }
+  std::wstring caption() const { return GetText(kCaption); }
+  void SetCaption(const std::wstring& text) { SetText(kCaption, text); }
+
+ protected:
+  const wchar_t* WindowClass() const override;
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void OnTextChanged(std::wstring_view property) override;
+
+ private:
+  void Paint(HDC dc);
+  TextAlign align_ = TextAlign::kLeft;
+  TextLayout layout_ = TextLayout::kTop;
+  COLORREF color_ = CLR_INVALID;
+};
+
+// A picture: an icon drawn centred and scaled to the control.
+class Image : public Control {
+ public:
+  using Control::Control;
+  ~Image() override;
+  // Takes ownership of the icon.
+  void SetIcon(HICON icon);
+
+ protected:
+  const wchar_t* WindowClass() const override;
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  HICON icon_ = nullptr;
+};
+
+// Registers the window classes of the self-drawn controls.
+void RegisterControlClasses();
+
+}  // namespace zandrel::gui

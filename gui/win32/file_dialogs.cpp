@@ -1,0 +1,99 @@
+#include "gui/win32/file_dialogs.h"
+
+#include <shobjidl.h>
+
+#include "platform/com.h"
+#include "platform/errors.h"
+#include "platform/wide.h"
+
+namespace zandrel::gui {
+
+using platform::ComPtr;
+
+namespace {
+
+void Check(HRESULT hr, const wchar_t* what) {
+  if (FAILED(hr)) throw platform::Win32Error(what, static_cast<DWORD>(hr));
+}
+
+std::optional<std::wstring> ResultPath(IFileDialog* dialog) {
+  ComPtr<IShellItem> item;
+  if (FAILED(dialog->GetResult(item.Put())) || !item) return std::nullopt;
+  PWSTR path = nullptr;
+  if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return std::nullopt;
+  std::wstring result(path);
+  CoTaskMemFree(path);
+  return result;
+}
+
+}  // namespace
+
+FileDialog::FileDialog(Form* owner, const ComponentDefinition& def) : Component(owner, def) {
+  save_ = def.kind == u"FileSaveDialog";
+  overwrite_prompt_ = def.Boolean(u"OverwritePrompt", false);
+  path_must_exist_ = def.Boolean(u"PathMustExist", false);
+  for (const auto& child : def.children) {
+    if (child.kind != u"FileType") throw DefinitionError("file dialogs hold only FileType entries");
+    file_types_.push_back({platform::ToWide(child.String(u"DisplayName")),
+                           platform::ToWide(child.String(u"FileMask"))});
+  }
+}
+
+bool FileDialog::Execute(HWND owner_window) {
+  if (chooser) {
+    const auto chosen = chooser(*this);
+    if (!chosen) return false;
+    file_name = *chosen;
+    return true;
+  }
+  ComPtr<IFileDialog> dialog;
+  Check(CoCreateInstance(save_ ? CLSID_FileSaveDialog : CLSID_FileOpenDialog, nullptr,
+                         CLSCTX_INPROC_SERVER, IID_IFileDialog, dialog.PutVoid()),
+        L"The file dialog cannot be created");
+  const std::wstring title = GetText(kTitle);
+  if (!title.empty()) dialog->SetTitle(title.c_str());
+  std::vector<COMDLG_FILTERSPEC> specs;
+  for (const auto& t : file_types_) specs.push_back({t.display_name.c_str(), t.mask.c_str()});
+  if (!specs.empty()) {
+    dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+    dialog->SetFileTypeIndex(1);
+  }
+  if (save_) {
+    FILEOPENDIALOGOPTIONS options = FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR;
+    if (overwrite_prompt_) options |= FOS_OVERWRITEPROMPT;
+    if (path_must_exist_) options |= FOS_PATHMUSTEXIST;
+    dialog->SetOptions(options);
+  }
+  if (!file_name.empty()) dialog->SetFileName(file_name.c_str());
+  const HRESULT shown = dialog->Show(owner_window);
+  if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return false;
+  Check(shown, L"The file dialog failed");
+  auto path = ResultPath(dialog.get());
+  if (!path) return false;
+  file_name = *path;
+  return true;
+}
+
+std::optional<std::wstring> PickFolder(HWND owner_window, const std::wstring& title,
+                                       const std::wstring& initial_folder) {
+  ComPtr<IFileOpenDialog> dialog;
+  Check(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                         dialog.PutVoid()),
+        L"The folder dialog cannot be created");
+  FILEOPENDIALOGOPTIONS options = 0;
+  dialog->GetOptions(&options);
+  dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+  dialog->SetTitle(title.c_str());
+  if (!initial_folder.empty()) {
+    ComPtr<IShellItem> folder;
+    if (SUCCEEDED(SHCreateItemFromParsingName(initial_folder.c_str(), nullptr, IID_IShellItem,
+                                              folder.PutVoid())))
+      dialog->SetFolder(folder.get());
+  }
+  const HRESULT shown = dialog->Show(owner_window);
+  if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return std::nullopt;
+  Check(shown, L"The folder dialog failed");
+  return ResultPath(dialog.get());
+}
+
+}  // namespace zandrel::gui

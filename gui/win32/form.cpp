@@ -1,0 +1,503 @@
+#include "gui/win32/form.h"
+
+#include <dwmapi.h>
+
+#include <algorithm>
+
+#include "core/text.h"
+#include "gui/win32/application.h"
+#include "gui/win32/controls.h"
+#include "gui/win32/file_dialogs.h"
+#include "gui/win32/image_list.h"
+#include "gui/win32/list_view.h"
+#include "gui/win32/menu.h"
+#include "platform/wide.h"
+
+namespace zandrel::gui {
+
+using platform::FromWide;
+using platform::ToWide;
+
+namespace {
+
+const wchar_t kFormProperty[] = L"ZandrelForm";
+
+// Functions that exist only on Windows 10 and later are looked up at run
+// time, so that the program still starts on older systems and can tell the
+// user it needs Windows 10.
+template <class Fn>
+Fn User32Function(const char* name) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT SystemDpi() {
+  using GetDpiForSystemFn = UINT(WINAPI*)();
+  static auto fn = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
+  return fn ? fn() : 96;
+}
+
+UINT WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static auto fn = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  const UINT dpi = fn ? fn(hwnd) : 0;
+  return dpi ? dpi : SystemDpi();
+}
+
+void AdjustRect(RECT* rect, DWORD style, DWORD ex_style, UINT dpi) {
+  using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static auto fn = User32Function<AdjustFn>("AdjustWindowRectExForDpi");
+  if (fn)
+    fn(rect, style, FALSE, ex_style, dpi);
+  else
+    AdjustWindowRectEx(rect, style, FALSE, ex_style);
+}
+
+void RequestRoundedCorners(HWND hwnd) {
+  // DWMWA_WINDOW_CORNER_PREFERENCE = 33, DWMWCP_ROUND = 2 (Windows 11; ignored elsewhere).
+  const int round = 2;
+  DwmSetWindowAttribute(hwnd, 33, &round, sizeof round);
+}
+
+}  // namespace
+
+Form::Form(const ComponentDefinition& def)
+    : Control(this, def), def_(def), class_name_(ToWide(def.class_name)) {
+  if (def.kind != u"Form") throw DefinitionError("a window definition must start with Form");
+  FontSpec font;
+  font.face = ToWide(def.String(u"FontName", u"Segoe UI"));
+  font.height = static_cast<int>(def.Integer(u"FontHeight", -12));
+  SetFont(font);
+  Application::Instance().RegisterForm(this);
+}
+
+Form::~Form() {
+  Application::Instance().UnregisterForm(this);
+  Form::DestroyHandle();
+}
+
+ComponentDefinition Form::LoadDefinition(const wchar_t* resource_name) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, resource_name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes)
+    throw DefinitionError("window definition missing: " + ToUtf8(FromWide(resource_name)));
+  const std::string_view text(static_cast<const char*>(bytes), SizeofResource(module, found));
+  auto defs = ParseDefinitions(text);
+  if (defs.size() != 1) throw DefinitionError("one window per definition resource");
+  return std::move(defs.front());
+}
+
+Form* Form::FromHandle(HWND hwnd) {
+  return static_cast<Form*>(GetPropW(hwnd, kFormProperty));
+}
+
+void Form::MissingComponent(std::wstring_view name) {
+  throw DefinitionError("no component " + ToUtf8(FromWide(name)) + " of the expected kind");
+}
+
+void Form::Bind(const std::wstring& name, Handler handler) {
+  handlers_[name] = std::move(handler);
+}
+
+Handler Form::FindHandler(const ComponentDefinition& def, std::u16string_view event) const {
+  const DefinitionValue* v = def.Find(event);
+  if (!v) return nullptr;
+  auto it = handlers_.find(ToWide(v->text));
+  if (it == handlers_.end())
+    throw DefinitionError("window definition, line " + std::to_string(def.line) + ": no handler " +
+                          ToUtf8(v->text));
+  return it->second;
+}
+
+Component* Form::Find(std::wstring_view name) const {
+  if (name == this->name()) return const_cast<Form*>(this);
+  for (Component* c : order_)
+    if (!c->name().empty() && c->name() == name) return c;
+  return nullptr;
+}
+
+std::wstring Form::CatalogueText(std::wstring_view entry) const {
+  return Get<MenuItem>(entry).caption();
+}
+
+void Form::Build() {
+  if (built_) return;
+  built_ = true;
+  CreateChildren(def_, this);
+  for (auto& [component, def] : pending_resolve_) component->Resolve(*def);
+  pending_resolve_.clear();
+  on_activate = FindHandler(def_, u"OnActivate");
+  on_close = FindHandler(def_, u"OnClose");
+  on_destroy = FindHandler(def_, u"OnDestroy");
+  on_show = FindHandler(def_, u"OnShow");
+  on_mouse_move = FindHandler(def_, u"OnMouseMove");
+  CreateWindowHandle();
+}
+
+void Form::CreateChildren(const ComponentDefinition& def, Control* parent_control) {
+  for (const auto& child : def.children) CreateComponent(child, parent_control);
+}
+
+Component* Form::CreateComponent(const ComponentDefinition& def, Control* parent_control) {
+  std::unique_ptr<Component> made;
+  const std::u16string& kind = def.kind;
+  if (kind == u"TabStrip")
+    made = std::make_unique<TabStrip>(this, def);
+  else if (kind == u"GroupBox")
+    made = std::make_unique<GroupBox>(this, def);
+  else if (kind == u"Button")
+    made = std::make_unique<Button>(this, def);
+  else if (kind == u"SpeedButton")
+    made = std::make_unique<SpeedButton>(this, def);
+  else if (kind == u"CheckBox")
+    made = std::make_unique<CheckBox>(this, def);
+  else if (kind == u"Edit")
+    made = std::make_unique<Edit>(this, def);
+  else if (kind == u"Memo")
+    made = std::make_unique<Memo>(this, def);
+  else if (kind == u"ProgressBar")
+    made = std::make_unique<ProgressBar>(this, def);
+  else if (kind == u"ListView")
+    made = std::make_unique<ListView>(this, def);
+  else if (kind == u"Label")
+    made = std::make_unique<Label>(this, def);
+  else if (kind == u"Image")
+    made = std::make_unique<Image>(this, def);
+  else if (kind == u"ImageList")
+    made = std::make_unique<ImageList>(this, def);
+  else if (kind == u"PopupMenu")
+    made = std::make_unique<PopupMenu>(this, def);
+  else if (kind == u"FileOpenDialog" || kind == u"FileSaveDialog")
+    made = std::make_unique<FileDialog>(this, def);
+  else if (kind == u"Component")
+    made = std::make_unique<Component>(this, def);
+  else
+    throw DefinitionError("window definition, line " + std::to_string(def.line) +
+                          ": unknown component kind " + ToUtf8(kind));
+  if (!def.name.empty() && Find(ToWide(def.name)))
+    throw DefinitionError("duplicate component name " + ToUtf8(def.name));
+
+  Component* component = made.get();
+  order_.push_back(component);
+  owned_.push_back(std::move(made));
+  pending_resolve_.emplace_back(component, &def);
+
+  if (auto* control = dynamic_cast<Control*>(component)) {
+    parent_control->AddChild(control);
+    control->on_click = FindHandler(def, u"OnClick");
+    control->on_enter = FindHandler(def, u"OnEnter");
+    control->on_exit = FindHandler(def, u"OnExit");
+    control->on_mouse_move = FindHandler(def, u"OnMouseMove");
+    if (auto* list = dynamic_cast<ListView*>(control))
+      list->on_select_item = FindHandler(def, u"OnSelectItem");
+    if (kind == u"TabStrip" || kind == u"GroupBox") CreateChildren(def, control);
+  } else if (auto* menu = dynamic_cast<PopupMenu*>(component)) {
+    CreateMenuItems(def, menu, nullptr);
+  }
+  return component;
+}
+
+void Form::CreateMenuItems(const ComponentDefinition& def, PopupMenu* menu, MenuItem* parent) {
+  for (const auto& child : def.children) {
+    if (child.kind != u"MenuItem") throw DefinitionError("menus hold only MenuItem entries");
+    auto item = std::make_unique<MenuItem>(this, child);
+    MenuItem* raw = item.get();
+    if (!child.name.empty() && Find(ToWide(child.name)))
+      throw DefinitionError("duplicate component name " + ToUtf8(child.name));
+    order_.push_back(raw);
+    owned_.push_back(std::move(item));
+    raw->on_click = FindHandler(child, u"OnClick");
+    if (parent)
+      parent->AddItem(raw);
+    else
+      menu->AddItem(raw);
+    CreateMenuItems(child, menu, raw);
+  }
+}
+
+void Form::CreateWindowHandle() {
+  static std::vector<std::wstring> registered;
+  if (std::find(registered.begin(), registered.end(), class_name_) == registered.end()) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &Form::WindowProc;
+    wc.hInstance = Application::Instance().instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = class_name_.c_str();
+    wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+    wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, L"MAINICON", IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    RegisterClassExW(&wc);
+    registered.push_back(class_name_);
+  }
+
+  const std::u16string border = def_.Word(u"BorderStyle", u"sizeable");
+  DWORD style = WS_CLIPCHILDREN;
+  DWORD ex = WS_EX_CONTROLPARENT;
+  if (border == u"dialog") {
+    style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
+    ex |= WS_EX_DLGMODALFRAME;
+  } else if (border == u"single") {
+    style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_BORDER;
+  } else {
+    style |= WS_OVERLAPPEDWINDOW;
+  }
+  if (def_.Boolean(u"MinimizeBox", false)) style |= WS_MINIMIZEBOX;
+  if (def_.Boolean(u"MaximizeBox", false)) style |= WS_MAXIMIZEBOX;
+  HWND owner = nullptr;
+  if (def_.Boolean(u"AppWindow", false)) {
+    ex |= WS_EX_APPWINDOW;
+    owner = GetDesktopWindow();
+  }
+
+  dpi_ = SystemDpi();
+  RECT rect{0, 0, Scale(static_cast<int>(def_.Integer(u"ClientWidth", 400))),
+            Scale(static_cast<int>(def_.Integer(u"ClientHeight", 300)))};
+  AdjustRect(&rect, style, ex, dpi_);
+  const int w = rect.right - rect.left;
+  const int h = rect.bottom - rect.top;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int x = work.left + (work.right - work.left - w) / 2;
+  const int y = work.top + (work.bottom - work.top - h) / 2;
+
+  const std::wstring title = caption();
+  HWND hwnd = CreateWindowExW(ex, class_name_.c_str(), title.c_str(), style, x, y, w, h, owner,
+                              nullptr, Application::Instance().instance(), this);
+  if (!hwnd) throw DefinitionError("cannot create window " + ToUtf8(FromWide(class_name_)));
+  if (def_.Boolean(u"RoundedCorners", false)) RequestRoundedCorners(hwnd);
+  const UINT actual = WindowDpi(hwnd);
+  for (Control* child : children()) child->CreateHandle(hwnd);
+  if (actual != dpi_) ApplyDpi(actual);
+  LayoutChildren();
+}
+
+void Form::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  std::vector<Control*> stack(children().begin(), children().end());
+  while (!stack.empty()) {
+    Control* c = stack.back();
+    stack.pop_back();
+    c->ApplyFont();
+    stack.insert(stack.end(), c->children().begin(), c->children().end());
+  }
+  LayoutChildren();
+}
+
+void Form::DestroyHandle() {
+  HWND hwnd = Control::hwnd();
+  if (!hwnd) return;
+  for (Control* child : children()) child->DestroyHandle();
+  DestroyWindow(hwnd);
+}
+
+void Form::OnTextChanged(std::wstring_view property) {
+  if (property == kCaption && hwnd()) SetWindowTextW(hwnd(), caption().c_str());
+}
+
+void Form::Show() {
+  if (on_show) Application::Instance().Invoke(on_show);
+  SetVisible(true);
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  UpdateWindow(hwnd());
+}
+
+void Form::Hide() {
+  SetVisible(false);
+  ShowWindow(hwnd(), SW_HIDE);
+}
+
+void Form::Close() {
+  SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void Form::ShowModal() {
+  Application& app = Application::Instance();
+  HWND previous = GetActiveWindow();
+  std::vector<HWND> disabled;
+  for (Form* f : app.forms()) {
+    if (f == this || !f->hwnd() || !IsWindowVisible(f->hwnd()) || !IsWindowEnabled(f->hwnd()))
+      continue;
+    EnableWindow(f->hwnd(), FALSE);
+    disabled.push_back(f->hwnd());
+  }
+  modal_ = true;
+  modal_done_ = false;
+  Show();
+  SetForegroundWindow(hwnd());
+  MSG msg;
+  while (!modal_done_ && !app.terminated()) {
+    app.FlushPending();
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      PostQuitMessage(got == 0 ? static_cast<int>(msg.wParam) : 0);
+      break;
+    }
+    app.DispatchOne(msg);
+  }
+  // Give the other windows back before hiding, so activation returns to them.
+  for (HWND h : disabled) EnableWindow(h, TRUE);
+  modal_ = false;
+  Hide();
+  if (previous && IsWindow(previous)) SetActiveWindow(previous);
+}
+
+void Form::SetDefaultButton(Button* button) {
+  if (default_button_ == button) return;
+  if (default_button_) default_button_->SetDefaultLook(false);
+  default_button_ = button;
+  if (button) button->SetDefaultLook(true);
+}
+
+bool Form::HandleShortcut(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  const UINT key = static_cast<UINT>(msg.wParam);
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  std::vector<MenuItem*> stack;
+  for (Component* c : order_)
+    if (auto* menu = dynamic_cast<PopupMenu*>(c))
+      stack.insert(stack.end(), menu->items().begin(), menu->items().end());
+  while (!stack.empty()) {
+    MenuItem* item = stack.back();
+    stack.pop_back();
+    if (item->shortcut_key() == key && item->shortcut_ctrl() == ctrl && item->enabled() &&
+        item->visible()) {
+      item->Click();
+      return true;
+    }
+    stack.insert(stack.end(), item->items().begin(), item->items().end());
+  }
+  return false;
+}
+
+Control* Form::ControlFromHandle(HWND hwnd) const {
+  for (Component* c : order_)
+    if (auto* control = dynamic_cast<Control*>(c); control && control->hwnd() == hwnd)
+      return control;
+  return nullptr;
+}
+
+Control* Form::ControlFromId(int id) const {
+  for (Component* c : order_)
+    if (auto* control = dynamic_cast<Control*>(c); control && control->id() == id) return control;
+  return nullptr;
+}
+
+void Form::OnActivateMessage(WPARAM wp, LPARAM lp) {
+  Application& app = Application::Instance();
+  if (LOWORD(wp) == WA_INACTIVE) {
+    // Remember which window of this program takes over; activation moving to
+    // another program leaves the record as it is.
+    HWND next = reinterpret_cast<HWND>(lp);
+    DWORD pid = 0;
+    if (next) GetWindowThreadProcessId(next, &pid);
+    if (next && pid == GetCurrentProcessId()) app.set_last_active_window(next);
+    return;
+  }
+  // Activated: an activation event only when focus comes from another window
+  // of this program (or for the first showing), not back from another program.
+  if (app.last_active_window() == hwnd()) return;
+  app.set_last_active_window(hwnd());
+  if (on_activate) app.Invoke(on_activate);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Form* self = FromHandle(hwnd);
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    self = static_cast<Form*>(cs->lpCreateParams);
+    SetPropW(hwnd, kFormProperty, self);
+    self->hwnd_ = hwnd;
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    RemovePropW(hwnd, kFormProperty);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  return self->Proc(hwnd, msg, wp, lp);
+}
+
+LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  bool handled = false;
+  Application::Instance().Invoke([&] { handled = HandleMessage(msg, wp, lp, result); });
+  if (handled) return result;
+  Application& app = Application::Instance();
+  switch (msg) {
+    case WM_COMMAND: {
+      Control* control =
+          lp ? ControlFromHandle(reinterpret_cast<HWND>(lp)) : ControlFromId(LOWORD(wp));
+      if (control) control->OnCommand(HIWORD(wp));
+      return 0;
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lp);
+      if (Control* control = ControlFromHandle(header->hwndFrom))
+        if (control->OnNotify(header, result)) return result;
+      break;
+    }
+    case WM_DRAWITEM: {
+      auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+      if (Control* control = ControlFromHandle(item->hwndItem))
+        if (control->OnDrawItem(item)) return TRUE;
+      break;
+    }
+    case kMenuCommandMessage:
+      if (MenuItem* item = MenuItem::FromCommand(static_cast<UINT>(wp))) item->Click();
+      return 0;
+    case DM_GETDEFID:
+      if (default_button_ && default_button_->enabled())
+        return MAKELRESULT(default_button_->id(), DC_HASDEFID);
+      return 0;
+    case WM_ACTIVATE:
+      OnActivateMessage(wp, lp);
+      break;
+    case WM_MOUSEMOVE:
+      if (on_mouse_move) app.Invoke(on_mouse_move);
+      break;
+    case WM_CLOSE:
+      if (on_close) app.Invoke(on_close);
+      if (modal_) {
+        modal_done_ = true;
+      } else if (this == app.main_form()) {
+        Hide();
+        app.Terminate();
+      } else {
+        Hide();
+      }
+      return 0;
+    case WM_DESTROY:
+      if (on_destroy) app.Invoke(on_destroy);
+      break;
+    case WM_SIZE:
+      LayoutChildren();
+      break;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      if (def_.Has(u"MinWidth"))
+        info->ptMinTrackSize.x = Scale(static_cast<int>(def_.Integer(u"MinWidth")));
+      if (def_.Has(u"MinHeight"))
+        info->ptMinTrackSize.y = Scale(static_cast<int>(def_.Integer(u"MinHeight")));
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lp);
+      dpi_ = HIWORD(wp);
+      SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      ApplyDpi(HIWORD(wp));
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace zandrel::gui

@@ -1,0 +1,113 @@
+#pragma once
+// A window built from its definition: its components in creation order, its
+// controls laid out by docking, its event handlers bound by name.
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gui/definition.h"
+#include "gui/win32/component.h"
+
+namespace zandrel::gui {
+
+class Button;
+
+class Form : public Control {
+ public:
+  // Posted by popup menus: the chosen item's command (runs after the menu closed).
+  static constexpr UINT kMenuCommandMessage = WM_APP + 1;
+
+  explicit Form(const ComponentDefinition& def);
+  ~Form() override;
+
+  // The definition compiled into the program under this resource name.
+  static ComponentDefinition LoadDefinition(const wchar_t* resource_name);
+  static Form* FromHandle(HWND hwnd);
+
+  // Handlers named by the definition (OnClick = ButtonBrowseClick) are bound
+  // before Build; a name without a handler is a definition error.
+  void Bind(const std::wstring& name, Handler handler);
+  // Creates the components, then the windows.
+  void Build();
+
+  const std::vector<Component*>& components() const { return order_; }
+  Component* Find(std::wstring_view name) const;
+  template <class T>
+  T& Get(std::wstring_view name) const {
+    T* typed = dynamic_cast<T*>(Find(name));
+    if (!typed) MissingComponent(name);
+    return *typed;
+  }
+  // The current text of a message-catalogue entry of this window.
+  std::wstring CatalogueText(std::wstring_view entry) const;
+
+  std::vector<std::wstring_view> TextProperties() const override { return {kCaption, kHint}; }
+  std::wstring caption() const { return GetText(kCaption); }
+  void SetCaption(const std::wstring& caption) { SetText(kCaption, caption); }
+  const std::wstring& class_name() const { return class_name_; }
+
+  UINT dpi() const { return dpi_; }
+  void Show();
+  void Hide();
+  // Sends the close request; a modal window then ends its modal loop.
+  void Close();
+  // Shows the window modally; returns when it is closed.
+  void ShowModal();
+  bool is_modal() const { return modal_; }
+
+  void SetDefaultButton(Button* button);
+  Button* default_button() const { return default_button_; }
+
+  // Runs the menu item whose shortcut this key press is; true when one ran.
+  bool HandleShortcut(const MSG& msg);
+
+  void DestroyHandle() override;
+
+  Handler on_activate;
+  Handler on_close;
+  Handler on_destroy;
+  Handler on_show;
+
+ protected:
+  // Window messages seen before the form's own handling; true = handled.
+  virtual bool HandleMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
+    return false;
+  }
+  const wchar_t* WindowClass() const override { return class_name_.c_str(); }
+  bool IsContainer() const override { return true; }
+  void OnTextChanged(std::wstring_view property) override;
+
+ private:
+  [[noreturn]] static void MissingComponent(std::wstring_view name);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void CreateChildren(const ComponentDefinition& def, Control* parent_control);
+  Component* CreateComponent(const ComponentDefinition& def, Control* parent_control);
+  void CreateMenuItems(const ComponentDefinition& def, class PopupMenu* menu,
+                       class MenuItem* parent);
+  Handler FindHandler(const ComponentDefinition& def, std::u16string_view event) const;
+  void CreateWindowHandle();
+  void ApplyDpi(UINT dpi);
+  Control* ControlFromHandle(HWND hwnd) const;
+  Control* ControlFromId(int id) const;
+  void OnActivateMessage(WPARAM wp, LPARAM lp);
+
+  ComponentDefinition def_;
+  std::wstring class_name_;
+  std::map<std::wstring, Handler> handlers_;
+  std::vector<std::unique_ptr<Component>> owned_;
+  std::vector<Component*> order_;
+  std::vector<std::pair<Component*, const ComponentDefinition*>> pending_resolve_;
+  UINT dpi_ = 96;
+  Button* default_button_ = nullptr;
+  bool modal_ = false;
+  bool modal_done_ = false;
+  bool built_ = false;
+};
+
+}  // namespace zandrel::gui

@@ -1,0 +1,205 @@
+#include "gui/win32/list_view.h"
+
+#include <windowsx.h>
+
+#include "gui/win32/application.h"
+#include "gui/win32/form.h"
+#include "gui/win32/image_list.h"
+#include "gui/win32/menu.h"
+#include "core/text.h"
+#include "platform/wide.h"
+
+namespace zandrel::gui {
+
+using platform::ToWide;
+
+namespace {
+
+void Fire(const Handler& handler) {
+  if (handler) Application::Instance().Invoke(handler);
+}
+
+}  // namespace
+
+ListView::ListView(Form* owner, const ComponentDefinition& def) : Control(owner, def) {
+  for (const auto& child : def.children) {
+    if (child.kind != u"Column") throw DefinitionError("ListView holds only Column entries");
+    Column c;
+    c.caption = ToWide(child.String(u"Caption"));
+    c.width = static_cast<int>(child.Integer(u"Width", 50));
+    c.min_width = static_cast<int>(child.Integer(u"MinWidth", 0));
+    columns_.push_back(c);
+  }
+}
+
+void ListView::Resolve(const ComponentDefinition& def) {
+  const std::u16string images = def.String(u"SmallImages");
+  if (!images.empty()) {
+    small_images_ = &owner()->Get<ImageList>(ToWide(images));
+    small_images_->AddHandleListener([this](HIMAGELIST himl) {
+      if (hwnd())
+        SendMessageW(hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(himl));
+    });
+  }
+  const std::u16string popup = def.String(u"PopupMenu");
+  if (!popup.empty()) popup_menu_ = &owner()->Get<PopupMenu>(ToWide(popup));
+}
+
+DWORD ListView::Style() const {
+  return LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS;
+}
+
+void ListView::AfterCreate() {
+  ListView_SetExtendedListViewStyle(hwnd(), LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  InsertColumns();
+  if (small_images_)
+    SendMessageW(hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(small_images_->handle()));
+}
+
+void ListView::InsertColumns() {
+  for (int i = 0; i < column_count(); ++i) {
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_MINWIDTH;
+    col.pszText = columns_[i].caption.data();
+    col.cx = Scale(std::max(columns_[i].width, columns_[i].min_width));
+    col.cxMin = Scale(columns_[i].min_width);
+    col.iSubItem = i;
+    ListView_InsertColumn(hwnd(), i, &col);
+  }
+}
+
+void ListView::SetColumnCaption(int index, const std::wstring& caption) {
+  columns_.at(index).caption = caption;
+  if (!hwnd()) return;
+  LVCOLUMNW col{};
+  col.mask = LVCF_TEXT;
+  col.pszText = columns_[index].caption.data();
+  ListView_SetColumn(hwnd(), index, &col);
+}
+
+void ListView::SetColumnWidth(int index, int width) {
+  const Column& c = columns_.at(index);
+  if (!hwnd()) return;
+  if (width == LVSCW_AUTOSIZE_USEHEADER || width == LVSCW_AUTOSIZE) {
+    ListView_SetColumnWidth(hwnd(), index, width);
+  } else {
+    ListView_SetColumnWidth(hwnd(), index, Scale(width));
+  }
+  // The minimum width holds whatever was asked for.
+  if (ListView_GetColumnWidth(hwnd(), index) < Scale(c.min_width))
+    ListView_SetColumnWidth(hwnd(), index, Scale(c.min_width));
+}
+
+int ListView::column_width(int index) const {
+  return hwnd() ? ListView_GetColumnWidth(hwnd(), index) : 0;
+}
+
+void ListView::BeginUpdate() {
+  if (update_depth_++ == 0 && hwnd()) SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
+}
+
+void ListView::EndUpdate() {
+  if (update_depth_ == 0) return;
+  if (--update_depth_ == 0 && hwnd()) {
+    SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(hwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
+void ListView::Clear() {
+  if (hwnd()) ListView_DeleteAllItems(hwnd());
+}
+
+int ListView::AddItem(int image_index, const std::vector<std::wstring>& sub_items, LPARAM data) {
+  if (!hwnd()) return -1;
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+  item.iItem = item_count();
+  item.pszText = const_cast<wchar_t*>(L"");
+  item.iImage = image_index < 0 ? I_IMAGENONE : image_index;
+  item.lParam = data;
+  const int row = ListView_InsertItem(hwnd(), &item);
+  if (row < 0) throw std::runtime_error("the list refused a row");
+  for (std::size_t i = 0; i < sub_items.size(); ++i)
+    ListView_SetItemText(hwnd(), row, static_cast<int>(i + 1),
+                         const_cast<wchar_t*>(sub_items[i].c_str()));
+  return row;
+}
+
+int ListView::item_count() const {
+  return hwnd() ? ListView_GetItemCount(hwnd()) : 0;
+}
+
+int ListView::item_index() const {
+  return hwnd() ? ListView_GetNextItem(hwnd(), -1, LVNI_SELECTED) : -1;
+}
+
+void ListView::SetItemIndex(int index) {
+  if (!hwnd()) return;
+  ListView_SetItemState(hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (index >= 0)
+    ListView_SetItemState(hwnd(), index, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+std::wstring ListView::ItemText(int row, int column) const {
+  if (!hwnd()) return {};
+  wchar_t buffer[1024] = {};
+  ListView_GetItemText(hwnd(), row, column, buffer, static_cast<int>(std::size(buffer)));
+  return buffer;
+}
+
+int ListView::ItemImage(int row) const {
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  if (!hwnd() || !ListView_GetItem(hwnd(), &item)) return -1;
+  return item.iImage < 0 ? -1 : item.iImage;
+}
+
+LPARAM ListView::ItemData(int row) const {
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!hwnd() || !ListView_GetItem(hwnd(), &item)) return 0;
+  return item.lParam;
+}
+
+bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
+  switch (header->code) {
+    case NM_CLICK:
+      Fire(on_click);
+      result = 0;
+      return true;
+    case LVN_ITEMCHANGED: {
+      auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+      if ((change->uChanged & LVIF_STATE) &&
+          ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
+        Fire(on_select_item);
+      result = 0;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool ListView::SubclassMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+  if (msg != WM_CONTEXTMENU || !popup_menu_) return false;
+  POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  if (pt.x == -1 && pt.y == -1) {  // from the keyboard: below the selected row
+    RECT rc{};
+    const int row = item_index();
+    if (row >= 0 && ListView_GetItemRect(hwnd(), row, &rc, LVIR_BOUNDS)) {
+      pt = {rc.left, rc.bottom};
+    }
+    ClientToScreen(hwnd(), &pt);
+  }
+  popup_menu_->Popup(pt.x, pt.y);
+  result = 0;
+  return true;
+}
+
+}  // namespace zandrel::gui

@@ -1,0 +1,67 @@
+#pragma once
+// A report-style list with whole-row selection and a small-image list.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "gui/win32/component.h"
+
+namespace zandrel::gui {
+
+class ImageList;
+class PopupMenu;
+
+class ListView : public Control {
+ public:
+  ListView(Form* owner, const ComponentDefinition& def);
+  void Resolve(const ComponentDefinition& def) override;
+
+  struct Column {
+    std::wstring caption;
+    int width = 50;     // at 96 DPI
+    int min_width = 0;  // at 96 DPI
+  };
+  int column_count() const { return static_cast<int>(columns_.size()); }
+  std::wstring column_caption(int index) const { return columns_.at(index).caption; }
+  void SetColumnCaption(int index, const std::wstring& caption);
+  // Width in design units; LVSCW_AUTOSIZE_USEHEADER sizes to header and cells.
+  // The column's minimum width always holds.
+  void SetColumnWidth(int index, int width);
+  int column_width(int index) const;  // in pixels
+
+  // Rows are not drawn between BeginUpdate and EndUpdate.
+  void BeginUpdate();
+  void EndUpdate();
+  void Clear();
+  int AddItem(int image_index, const std::vector<std::wstring>& sub_items, LPARAM data);
+  int item_count() const;
+  // The selected row, or -1.
+  int item_index() const;
+  void SetItemIndex(int index);
+  std::wstring ItemText(int row, int column) const;
+  int ItemImage(int row) const;
+  LPARAM ItemData(int row) const;
+
+  ImageList* small_images() const { return small_images_; }
+  Handler on_select_item;
+
+  bool OnNotify(NMHDR* header, LRESULT& result) override;
+
+ protected:
+  const wchar_t* WindowClass() const override { return WC_LISTVIEWW; }
+  DWORD Style() const override;
+  void AfterCreate() override;
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  void InsertColumns();
+  std::vector<Column> columns_;
+  ImageList* small_images_ = nullptr;
+  PopupMenu* popup_menu_ = nullptr;
+  int update_depth_ = 0;
+};
+
+}  // namespace zandrel::gui

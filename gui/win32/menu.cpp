@@ -1,0 +1,154 @@
+#include "gui/win32/menu.h"
+
+#include <algorithm>
+#include <map>
+
+#include "gui/win32/application.h"
+#include "gui/win32/form.h"
+#include "gui/win32/image_list.h"
+#include "core/text.h"
+#include "platform/wide.h"
+
+namespace zandrel::gui {
+
+namespace {
+
+std::map<UINT, MenuItem*>& Commands() {
+  static std::map<UINT, MenuItem*> commands;
+  return commands;
+}
+
+UINT g_next_command = 40000;
+
+// "F1" .. "F12", optionally "Ctrl+".
+void ParseShortcut(const std::wstring& text, UINT& key, bool& ctrl) {
+  std::wstring rest = text;
+  if (rest.rfind(L"Ctrl+", 0) == 0) {
+    ctrl = true;
+    rest = rest.substr(5);
+  }
+  if (rest.size() >= 2 && rest[0] == L'F') {
+    const int n = _wtoi(rest.c_str() + 1);
+    if (n >= 1 && n <= 24) key = VK_F1 + n - 1;
+  } else if (rest.size() == 1) {
+    key = static_cast<UINT>(towupper(rest[0]));
+  }
+  if (key == 0) throw DefinitionError("unsupported shortcut");
+}
+
+}  // namespace
+
+MenuItem::MenuItem(Form* owner, const ComponentDefinition& def)
+    : Component(owner, def), command_id_(g_next_command++) {
+  checked_ = def.Boolean(u"Checked", false);
+  enabled_ = def.Boolean(u"Enabled", true);
+  visible_ = def.Boolean(u"Visible", true);
+  radio_ = def.Boolean(u"RadioItem", false);
+  auto_check_ = def.Boolean(u"AutoCheck", false);
+  group_index_ = static_cast<int>(def.Integer(u"GroupIndex", 0));
+  image_index_ = static_cast<int>(def.Integer(u"ImageIndex", -1));
+  shortcut_text_ = platform::ToWide(def.String(u"ShortCut"));
+  if (!shortcut_text_.empty()) ParseShortcut(shortcut_text_, shortcut_key_, shortcut_ctrl_);
+  Commands()[command_id_] = this;
+}
+
+MenuItem::~MenuItem() {
+  Commands().erase(command_id_);
+}
+
+MenuItem* MenuItem::FromCommand(UINT id) {
+  auto it = Commands().find(id);
+  return it == Commands().end() ? nullptr : it->second;
+}
+
+void MenuItem::AddItem(MenuItem* item) {
+  item->parent_item_ = this;
+  items_.push_back(item);
+}
+
+void MenuItem::RemoveItem(MenuItem* item) {
+  items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
+}
+
+void MenuItem::SetChecked(bool checked) {
+  checked_ = checked;
+  // Ticking a radio item clears the others of its group.
+  if (checked && radio_ && parent_item_) {
+    for (MenuItem* sibling : parent_item_->items_)
+      if (sibling != this && sibling->radio_ && sibling->group_index_ == group_index_)
+        sibling->checked_ = false;
+  }
+}
+
+void MenuItem::Click() {
+  if (auto_check_) SetChecked(radio_ ? true : !checked_);
+  if (on_click) Application::Instance().Invoke(on_click);
+}
+
+PopupMenu::PopupMenu(Form* owner, const ComponentDefinition& def) : Component(owner, def) {
+  right_aligned_ = def.Word(u"Alignment", u"left") == u"right";
+}
+
+PopupMenu::~PopupMenu() = default;
+
+void PopupMenu::Resolve(const ComponentDefinition& def) {
+  const std::u16string images = def.String(u"Images");
+  if (!images.empty()) images_ = &owner()->Get<ImageList>(platform::ToWide(images));
+}
+
+void PopupMenu::AddItem(MenuItem* item) {
+  items_.push_back(item);
+}
+
+HMENU PopupMenu::Build(const std::vector<MenuItem*>& items, std::vector<HBITMAP>& bitmaps) {
+  HMENU menu = CreatePopupMenu();
+  UINT position = 0;
+  for (MenuItem* item : items) {
+    if (!item->visible()) continue;
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    if (item->IsSeparator()) {
+      mii.fMask = MIIM_FTYPE;
+      mii.fType = MFT_SEPARATOR;
+      InsertMenuItemW(menu, position++, TRUE, &mii);
+      continue;
+    }
+    std::wstring text = item->caption();
+    if (!item->shortcut_text().empty()) text += L"\t" + item->shortcut_text();
+    mii.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE | MIIM_STATE;
+    mii.fType = item->radio() ? MFT_RADIOCHECK : 0;
+    mii.fState = (item->checked() ? MFS_CHECKED : 0) | (item->enabled() ? 0 : MFS_DISABLED);
+    mii.wID = item->command_id();
+    mii.dwTypeData = text.data();
+    if (!item->items().empty()) {
+      mii.fMask |= MIIM_SUBMENU;
+      mii.hSubMenu = Build(item->items(), bitmaps);
+    }
+    if (images_ && item->image_index() >= 0) {
+      if (HBITMAP bmp = images_->CreateMenuBitmap(item->image_index())) {
+        bitmaps.push_back(bmp);
+        mii.fMask |= MIIM_BITMAP;
+        mii.hbmpItem = bmp;
+      }
+    }
+    InsertMenuItemW(menu, position++, TRUE, &mii);
+  }
+  return menu;
+}
+
+void PopupMenu::Popup(int x, int y) {
+  std::vector<HBITMAP> bitmaps;
+  HMENU menu = Build(items_, bitmaps);
+  HWND window = owner()->hwnd();
+  SetForegroundWindow(window);
+  shown_ = menu;
+  const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_TOPALIGN |
+                     (right_aligned_ ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
+  const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(menu, flags, x, y, window, nullptr));
+  shown_ = nullptr;
+  DestroyMenu(menu);
+  for (HBITMAP b : bitmaps) DeleteObject(b);
+  if (chosen != 0) PostMessageW(window, Form::kMenuCommandMessage, chosen, 0);
+}
+
+}  // namespace zandrel::gui

@@ -1,0 +1,95 @@
+#pragma once
+// Popup menus and their items. Items are components of their window (so the
+// hidden catalogue menus can be read and translated by name). The system menu
+// is rebuilt from the items each time the menu opens, so it always shows the
+// items' current state.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/win32/component.h"
+
+namespace zandrel::gui {
+
+class ImageList;
+class PopupMenu;
+
+class MenuItem : public Component {
+ public:
+  MenuItem(Form* owner, const ComponentDefinition& def);
+  ~MenuItem() override;
+
+  std::vector<std::wstring_view> TextProperties() const override { return {kCaption, kHint}; }
+  std::wstring caption() const { return GetText(kCaption); }
+  void SetCaption(const std::wstring& caption) { SetText(kCaption, caption); }
+  bool IsSeparator() const { return caption() == L"-"; }
+
+  bool checked() const { return checked_; }
+  void SetChecked(bool checked);
+  bool enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  bool visible() const { return visible_; }
+  bool radio() const { return radio_; }
+  bool auto_check() const { return auto_check_; }
+  int image_index() const { return image_index_; }
+  UINT shortcut_key() const { return shortcut_key_; }
+  bool shortcut_ctrl() const { return shortcut_ctrl_; }
+  const std::wstring& shortcut_text() const { return shortcut_text_; }
+  UINT command_id() const { return command_id_; }
+
+  MenuItem* parent_item() const { return parent_item_; }
+  const std::vector<MenuItem*>& items() const { return items_; }
+  void AddItem(MenuItem* item);
+  void RemoveItem(MenuItem* item);
+
+  // Toggles or sets the tick of an auto-check item, then runs the handler.
+  void Click();
+  Handler on_click;
+
+  static MenuItem* FromCommand(UINT id);
+
+ private:
+  bool checked_ = false;
+  bool enabled_ = true;
+  bool visible_ = true;
+  bool radio_ = false;
+  bool auto_check_ = false;
+  int group_index_ = 0;
+  int image_index_ = -1;
+  UINT shortcut_key_ = 0;
+  bool shortcut_ctrl_ = false;
+  std::wstring shortcut_text_;
+  UINT command_id_ = 0;
+  MenuItem* parent_item_ = nullptr;
+  std::vector<MenuItem*> items_;
+};
+
+class PopupMenu : public Component {
+ public:
+  PopupMenu(Form* owner, const ComponentDefinition& def);
+  ~PopupMenu() override;
+  void Resolve(const ComponentDefinition& def) override;
+
+  const std::vector<MenuItem*>& items() const { return items_; }
+  void AddItem(MenuItem* item);
+  bool right_aligned() const { return right_aligned_; }
+  ImageList* images() const { return images_; }
+
+  // Shows the menu at a screen point; returns when it closes. A chosen item's
+  // click runs after this returns, from the window's message queue.
+  void Popup(int x, int y);
+  // The menu being shown, or null.
+  HMENU shown_menu() const { return shown_; }
+
+ private:
+  HMENU Build(const std::vector<MenuItem*>& items, std::vector<HBITMAP>& bitmaps);
+  std::vector<MenuItem*> items_;
+  bool right_aligned_ = false;
+  ImageList* images_ = nullptr;
+  HMENU shown_ = nullptr;
+};
+
+}  // namespace zandrel::gui
