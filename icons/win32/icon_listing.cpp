@@ -1,0 +1,161 @@
+#include "icons/win32/icon_listing.h"
+
+#include <commctrl.h>
+
+#include "core/file_io.h"
+#include "gui/win32/application.h"
+#include "gui/win32/controls.h"
+#include "gui/win32/image_list.h"
+#include "gui/win32/list_view.h"
+#include "icons/group_names.h"
+#include "icons/group_sizes.h"
+#include "platform/wide.h"
+
+namespace zandrel::icons {
+
+using platform::FromWide;
+using platform::ToWide;
+
+namespace {
+
+// Every icon handle obtained for a preview is destroyed on every path.
+class IconHandle {
+ public:
+  explicit IconHandle(HICON icon = nullptr) : icon_(icon) {}
+  ~IconHandle() {
+    if (icon_) DestroyIcon(icon_);
+  }
+  IconHandle(const IconHandle&) = delete;
+  IconHandle& operator=(const IconHandle&) = delete;
+  HICON get() const { return icon_; }
+  explicit operator bool() const { return icon_ != nullptr; }
+
+ private:
+  HICON icon_;
+};
+
+HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
+  return static_cast<HICON>(LoadImageW(module, id, IMAGE_ICON, size, size, flags));
+}
+
+}  // namespace
+
+IconListing::IconListing(gui::ListView& list, gui::ImageList& previews, gui::ProgressBar& progress)
+    : list_(list), previews_(previews), progress_(progress) {}
+
+void IconListing::ResetPreviews() {
+  previews_.Clear();
+  previews_.ReleaseHandle();
+}
+
+void IconListing::Clear() {
+  list_.BeginUpdate();
+  list_.Clear();
+  list_.EndUpdate();
+  ResetPreviews();
+  // The list picks the new (empty) image list up at once.
+  previews_.handle();
+  exe_handle_.reset();
+  for (int i = 0; i < 21; ++i) gui::Application::Instance().ProcessMessages();
+  ResetPreviews();
+}
+
+int IconListing::AddGroupPreview(const std::u16string& group_name,
+                                 const LoaderResourceModule& module, const std::wstring& exe_file) {
+  try {
+    const ResourceName id = ResourceIdFromGroupName(group_name);
+    // An identifier that does not fit 16 bits would be taken for a string pointer.
+    if (id.is_id && id.id > 0xFFFF) return -1;
+    const std::wstring text = ToWide(id.text);
+    const LPCWSTR res = id.is_id ? MAKEINTRESOURCEW(id.id) : text.c_str();
+    const HMODULE m = module.handle();
+    const int size = previews_.width();
+
+    if (IsMainIconName(group_name)) {
+      // The main icon's preview is the file's first icon, taken by path.
+      HICON extracted = nullptr;
+      UINT icon_id = 0;
+      const UINT n =
+          PrivateExtractIconsW(exe_file.c_str(), 0, size, size, &extracted, &icon_id, 1, 0);
+      IconHandle first(extracted);
+      if (n != 0 && n != 0xFFFFFFFF && first) return previews_.AddIcon(first.get());
+      HICON group = LoadIconImage(m, res, size, LR_CREATEDIBSECTION);
+      if (!group) group = LoadIconImage(m, res, size, LR_DEFAULTCOLOR);
+      if (!group) group = LoadIconW(m, res);
+      IconHandle loaded(group);
+      if (!loaded) return -1;
+      IconHandle copy(CopyIcon(loaded.get()));
+      return copy ? previews_.AddIcon(copy.get()) : -1;
+    }
+
+    // A private icon at the standard size rather than LoadIconW's shared
+    // one: shared icons stay cached for the whole run, so listing big
+    // modules again and again would keep every preview alive.
+    HICON group = LoadIconImage(m, res, size, LR_DEFAULTCOLOR);
+    if (!group) group = LoadIconW(m, res);
+    IconHandle loaded(group);
+    return loaded ? previews_.AddIcon(loaded.get()) : -1;
+  } catch (...) {
+    return -1;
+  }
+}
+
+void IconListing::Load(const std::wstring& exe_file) {
+  gui::Application& app = gui::Application::Instance();
+  Clear();
+  ResetPreviews();
+  list_.BeginUpdate();
+  list_.Clear();
+  list_.EndUpdate();
+  previews_.handle();
+  Sleep(0);
+  app.ProcessMessages();
+  Sleep(0);
+
+  if (!FileExists(FromWide(exe_file))) return;
+  std::unique_ptr<LoaderResourceModule> module = LoaderResourceModule::Open(exe_file);
+  if (!module) return;
+
+  bool complete = false;
+  struct Finish {
+    IconListing& self;
+    std::unique_ptr<LoaderResourceModule>& module;
+    bool& complete;
+    ~Finish() {
+      // Exactly once, on every path: keep the module for the rows on show, or
+      // release it when the listing did not finish.
+      if (complete) self.exe_handle_ = std::move(module);
+      module.reset();
+      self.progress_.SetVisible(false);
+    }
+  } finish{*this, module, complete};
+
+  const std::vector<std::u16string> names = CollectGroupNames(*module);
+  if (names.empty()) return;
+
+  {
+    // Rows are drawn once, together, when the bracket closes.
+    list_.BeginUpdate();
+    struct EndUpdate {
+      gui::ListView& list;
+      ~EndUpdate() { list.EndUpdate(); }
+    } end_update{list_};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const std::u16string& name = names[i];
+      const int picture = AddGroupPreview(name, *module, exe_file);
+      const std::u16string sizes = DescribeGroupSizes(name, *module);
+      const std::uint16_t count = GetGroupImageCount(name, *module);
+      list_.AddItem(picture,
+                    {std::to_wstring(i), ToWide(name), std::to_wstring(count), ToWide(sizes)},
+                    static_cast<LPARAM>(i));
+      app.ProcessMessages();
+    }
+    complete = true;
+  }
+
+  list_.SetColumnWidth(0, 40);
+  if (previews_.count() > 0) list_.SetColumnWidth(1, previews_.design_width() + 20);
+  for (int c = 2; c < list_.column_count(); ++c) list_.SetColumnWidth(c, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+}  // namespace zandrel::icons

@@ -1,0 +1,45 @@
+#pragma once
+// The icon-group listing of the main window: one row per group with its
+// preview, position, name, image count and sizes, while the listed module
+// stays open until the next listing or until the listing is cleared.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "icons/win32/loader_module.h"
+
+namespace zandrel::gui {
+class ImageList;
+class ListView;
+class ProgressBar;
+}  // namespace zandrel::gui
+
+namespace zandrel::icons {
+
+class IconListing {
+ public:
+  IconListing(gui::ListView& list, gui::ImageList& previews, gui::ProgressBar& progress);
+
+  // Lists the icon groups of a module file (LoadIconsToListView).
+  void Load(const std::wstring& exe_file);
+  // Empties the list and the previews and releases the module (ClearIconResources).
+  void Clear();
+  // The module of the rows on show, or null.
+  const LoaderResourceModule* module() const { return exe_handle_.get(); }
+
+  // The 32 x 32 preview of a group in the preview list; -1 when none can be made.
+  int AddGroupPreview(const std::u16string& group_name, const LoaderResourceModule& module,
+                      const std::wstring& exe_file);
+
+ private:
+  void ResetPreviews();
+
+  gui::ListView& list_;
+  gui::ImageList& previews_;
+  gui::ProgressBar& progress_;
+  std::unique_ptr<LoaderResourceModule> exe_handle_;  // FExeHandle
+};
+
+}  // namespace zandrel::icons

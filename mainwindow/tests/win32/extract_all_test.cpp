@@ -1,0 +1,117 @@
+// "Extract all" through the main window: the narrated log, the written files
+// and the progress bar.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "core/file_io.h"
+#include "icons/ico_writer.h"
+#include "icons/output_names.h"
+#include "mainwindow/win32/main_window.h"
+#include "mainwindow/win32/window_host.h"
+#include "platform/wide.h"
+#include "tests/support/pe_builder.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/win32/gui_harness.h"
+#include "tests/support/wine_modules.h"
+
+namespace zandrel {
+namespace {
+
+using platform::FromWide;
+using platform::ToWide;
+
+std::wstring Join(const std::vector<std::wstring>& lines) {
+  std::wstring text;
+  for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? L"\r\n" : L"") + lines[i];
+  return text;
+}
+
+class ExtractAllTest : public ::testing::Test {
+ protected:
+  testing::TempFolder dir;
+  std::wstring folder = ToWide(dir.path()) + L"\\";
+  testing::ProgramWindows windows;
+  TForm1& form = windows.form1();
+};
+
+TEST_F(ExtractAllTest, NarratesEveryStepAsInTheExampleLog) {
+  testing::PeBuilder pe;
+  pe.AddIconGroup(icons::ResourceName::Text(u"MAINICON"),
+                  {{testing::MakeDibIconImage(32, 32), 32, 32, 32}});
+  pe.AddIconGroup(icons::ResourceName::Id(101), {{testing::MakeDibIconImage(16, 16), 16, 16, 32}});
+  const std::wstring tool = folder + L"tool.exe";
+  pe.WriteTo(FromWide(tool));
+  form.AdoptSource(tool);
+  ASSERT_EQ(form.EditPathExtract.text(), folder + L"Extracted Icons");
+  form.ButtonAllZandrelClick();
+
+  const std::wstring out = folder + L"Extracted Icons\\";
+  EXPECT_EQ(form.MemoZandrel.text(), Join({L"Начало извлечения иконок...",
+                                           L"Файл: " + tool,
+                                           L"Папка для сохранения: " + out,
+                                           L"✓ Папка создана",
+                                           L"Загрузка файла...",
+                                           L"✓ Файл загружен успешно",
+                                           L"Поиск групп иконок...",
+                                           L"✓ Поиск завершен",
+                                           L"Найдено групп иконок:  2",
+                                           L"  [0] MAINICON",
+                                           L"  [1] ID:101",
+                                           L"",
+                                           L"Начато извлечение...",
+                                           L"Извлечение 1/2: MAINICON",
+                                           L"Сохраняем как: icon_MAINICON.ico",
+                                           L"Сохранено: icon_MAINICON",
+                                           L" ✓ Успешно",
+                                           L"",
+                                           L"Извлечение 2/2: ID:101",
+                                           L"Сохраняем как: icon_101.ico",
+                                           L"Сохранено: icon_101",
+                                           L" ✓ Успешно",
+                                           L"",
+                                           L"════════════════════════════════════",
+                                           L"ИЗВЛЕЧЕНИЕ ЗАВЕРШЕНО",
+                                           L"Найдено иконок: 2",
+                                           L"Успешно извлечено: 2",
+                                           L"Папка: " + out,
+                                           L"",
+                                           L"Готово!"}));
+  EXPECT_TRUE(FileExists(FromWide(out + L"icon_MAINICON.ico")));
+  EXPECT_TRUE(FileExists(FromWide(out + L"icon_101.ico")));
+  EXPECT_FALSE(form.ProgressBarZandrel.visible());
+  EXPECT_EQ(form.ProgressBarZandrel.position(), 0);
+}
+
+TEST_F(ExtractAllTest, WritesWhatSaveSelectedWritesForEveryGroupOfShell32) {
+  const std::wstring shell32 =
+      ToWide(testing::WineModulePath(testing::WineArch::kI386, u"shell32.dll"));
+  form.AdoptSource(shell32);
+  const int groups = form.ListViewIcons.item_count();
+  ASSERT_GT(groups, 100);
+  const std::wstring out = folder + L"all";
+  form.EditPathExtract.SetTextValue(out);
+  form.ButtonAllZandrelClick();
+
+  const std::wstring log = form.MemoZandrel.text();
+  EXPECT_NE(log.find(L"Найдено иконок: " + std::to_wstring(groups)), std::wstring::npos);
+  EXPECT_NE(log.find(L"Успешно извлечено: " + std::to_wstring(groups)), std::wstring::npos);
+  EXPECT_EQ(log.find(L"Не удалось извлечь:"), std::wstring::npos);
+  EXPECT_TRUE(log.ends_with(L"Готово!"));
+
+  MainWindowHost host(form);
+  for (int i = 0; i < groups; ++i) {
+    const std::wstring name = form.ListViewIcons.ItemText(i, 2);
+    const std::wstring written = out + L"\\" + ToWide(icons::GroupOutputFileName(FromWide(name)));
+    const std::wstring saved = folder + L"saved_" + std::to_wstring(i) + L".ico";
+    icons::ExtractIconByIndex(FromWide(shell32), FromWide(saved), i, host, host);
+    const auto a = ReadFileBytes(FromWide(written));
+    const auto b = ReadFileBytes(FromWide(saved));
+    ASSERT_TRUE(a && b) << name;
+    EXPECT_EQ(*a, *b) << name;
+  }
+}
+
+}  // namespace
+}  // namespace zandrel

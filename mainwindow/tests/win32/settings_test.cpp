@@ -1,0 +1,160 @@
+// The settings file as the windows read and write it: the first-run file,
+// the stored choices coming back, encodings kept, and a failed save reported.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/file_io.h"
+#include "core/text.h"
+#include "gui/win32/application.h"
+#include "mainwindow/win32/main_window.h"
+#include "platform/wide.h"
+#include "tests/support/win32/gui_harness.h"
+#include "update/win32/update_window.h"
+
+namespace zandrel {
+namespace {
+
+using platform::FromWide;
+using platform::ToWide;
+
+std::wstring SettingsFile() {
+  return testing::TestProgramFolder() + L"Config\\Option.ini";
+}
+
+std::string ReadSettings() {
+  const auto bytes = ReadFileBytes(FromWide(SettingsFile()));
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<missing>");
+}
+
+void WriteSettings(const std::string& content) {
+  CreateDirectoryW((testing::TestProgramFolder() + L"Config").c_str(), nullptr);
+  SetFileAttributesW(SettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+  WriteFileAtomically(
+      FromWide(SettingsFile()),
+      ByteView(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetFileAttributesW(SettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(SettingsFile().c_str());
+    RemoveDirectoryW((testing::TestProgramFolder() + L"Config").c_str());
+  }
+  void TearDown() override { SetUp(); }
+};
+
+TEST_F(SettingsTest, FirstRunWritesTheDefaultsInTheirOrder) {
+  testing::ProgramWindows windows;
+  // The folder exists from the start, even before anything is saved.
+  EXPECT_TRUE(DirectoryExists(FromWide(testing::TestProgramFolder() + L"Config")));
+  EXPECT_EQ(windows.form1().PortablePath(), SettingsFile());
+  EXPECT_FALSE(windows.form1().ThemeAuto.checked());  // no stored keys: nothing ticked
+  EXPECT_TRUE(windows.form10().CheckBoxAutoCheck.checked());
+  windows.form1().FormClose();
+  EXPECT_EQ(ReadSettings(),
+            "[Option]\r\n"
+            "CheckBoxQuickUpdate=1\r\n"
+            "CheckBoxNoChangePath=0\r\n"
+            "CheckBoxSavePath=0\r\n"
+            "EditPathExtract=\r\n"
+            "ThemeAuto=0\r\n"
+            "ThemeLight=0\r\n"
+            "ThemeDark=0\r\n");
+}
+
+TEST_F(SettingsTest, StoredChoicesComeBackAndRunTheirHandlers) {
+  WriteSettings(
+      "[option]\r\n"
+      "themeauto=1\r\n"
+      "ThemeDark = 1\r\n"
+      "CheckBoxNoChangePath=1\r\n"
+      "CheckBoxSavePath=1\r\n"
+      "EditPathExtract=C:\\Saved Icons\r\n");
+  testing::ProgramWindows windows;
+  TForm1& form = windows.form1();
+  // Both stored themes ran their handlers in menu order; the last one wins.
+  EXPECT_FALSE(form.ThemeAuto.checked());
+  EXPECT_FALSE(form.ThemeLight.checked());
+  EXPECT_TRUE(form.ThemeDark.checked());
+  EXPECT_TRUE(form.CheckBoxNoChangePath.checked());
+  EXPECT_FALSE(form.ButtonBrowseFolder.enabled());  // the box's click handler ran
+  EXPECT_TRUE(form.CheckBoxSavePath.checked());
+  EXPECT_EQ(form.EditPathExtract.text(), L"C:\\Saved Icons");
+
+  // Unticking the save box stores an empty folder; the next start shows the
+  // default folder below My Pictures.
+  form.CheckBoxSavePath.SetChecked(false);
+  form.FormClose();
+  EXPECT_NE(ReadSettings().find("EditPathExtract=\r\n"), std::string::npos) << ReadSettings();
+  testing::ProgramWindows again;
+  const std::wstring folder = again.form1().EditPathExtract.text();
+  EXPECT_TRUE(folder.ends_with(L"\\Zandrel")) << folder;
+  EXPECT_GT(folder.size(), 8u);
+}
+
+TEST_F(SettingsTest, AutoCheckReadsAnyNonZeroNumberAsTicked) {
+  const std::pair<const char*, bool> cases[] = {{"yes", true}, {"0", false},  {"2", true},
+                                                {"", true},    {"$10", true}, {" 0", false}};
+  for (const auto& [value, ticked] : cases) {
+    WriteSettings(std::string("[Option]\r\nCheckBoxAutoCheck=") + value + "\r\n");
+    testing::ProgramWindows windows;
+    EXPECT_EQ(windows.form10().CheckBoxAutoCheck.checked(), ticked) << value;
+  }
+  // The update window stores its box when it closes.
+  WriteSettings("[Option]\r\nCheckBoxAutoCheck=2\r\n");
+  testing::ProgramWindows windows;
+  windows.form10().CheckBoxAutoCheck.SetChecked(false);
+  windows.form10().FormClose();
+  EXPECT_NE(ReadSettings().find("CheckBoxAutoCheck=0\r\n"), std::string::npos) << ReadSettings();
+}
+
+TEST_F(SettingsTest, AUtf16FileKeepsItsEncodingAndTheUsersNotes) {
+  const std::u16string text =
+      u"; мои настройки\r\n[Option]\r\nCheckBoxSavePath=1\r\n"
+      u"EditPathExtract=D:\\Иконки\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  WriteSettings(bytes);
+  testing::ProgramWindows windows;
+  EXPECT_EQ(windows.form1().EditPathExtract.text(), L"D:\\Иконки");
+  windows.form1().FormClose();
+  const std::string saved = ReadSettings();
+  ASSERT_GE(saved.size(), 2u);
+  EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");
+  std::u16string decoded;
+  for (std::size_t i = 2; i + 1 < saved.size(); i += 2)
+    decoded.push_back(static_cast<char16_t>(static_cast<unsigned char>(saved[i]) |
+                                            (static_cast<unsigned char>(saved[i + 1]) << 8)));
+  EXPECT_NE(decoded.find(u"; мои настройки"), std::u16string::npos);
+  EXPECT_NE(decoded.find(u"EditPathExtract=D:\\Иконки"), std::u16string::npos);
+  EXPECT_NE(decoded.find(u"ThemeDark=0"), std::u16string::npos);
+}
+
+TEST_F(SettingsTest, AFailedSaveIsReportedAndLosesNothing) {
+  WriteSettings("[Option]\r\nCheckBoxSavePath=1\r\nEditPathExtract=C:\\Kept\r\n");
+  const std::string before = ReadSettings();
+  testing::ProgramWindows windows;
+  // Another program holds the file open without sharing: it cannot be replaced.
+  HANDLE held =
+      CreateFileW(SettingsFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  testing::PopupWatcher watcher;
+  // The close handler saves; its error reaches the default handler, as when
+  // the window's close event runs it.
+  gui::Application::Instance().Invoke([&] { windows.form1().FormClose(); });
+  CloseHandle(held);
+  ASSERT_EQ(watcher.message_boxes().size(), 1u);
+  EXPECT_FALSE(watcher.message_boxes()[0].empty());
+  EXPECT_EQ(ReadSettings(), before);
+}
+
+}  // namespace
+}  // namespace zandrel

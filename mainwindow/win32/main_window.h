@@ -1,0 +1,142 @@
+#pragma once
+// The main window TForm1: source file, output folder, the icon list, the log
+// and the general menu.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "gui/win32/controls.h"
+#include "gui/win32/form.h"
+#include "gui/win32/image_list.h"
+#include "gui/win32/list_view.h"
+#include "gui/win32/menu.h"
+#include "gui/win32/file_dialogs.h"
+#include "icons/win32/icon_listing.h"
+#include "settings/ini_document.h"
+
+namespace zandrel {
+
+class TForm1 : public gui::Form {
+  // Binds the handlers named by the definition and builds the window; declared
+  // first so that the component references below can be taken afterwards.
+  struct Builder {
+    explicit Builder(TForm1* form);
+  };
+  Builder builder_;
+
+ public:
+  TForm1();
+  ~TForm1() override;
+
+  // --- offered to the rest of the program ---
+  void LoadIconsToListView(const std::wstring& exe_file);
+  void ClearIconResources();
+  bool IsWindows10Or11() const;
+  // The current text of one of this window's catalogue messages.
+  std::wstring Lang(std::wstring_view entry) const { return CatalogueText(entry); }
+
+  // Settings (file and portable mode).
+  bool portable() const { return portable_; }
+  // The settings file's path; creates its folder.
+  std::wstring PortablePath() const;
+  void LoadNastr();
+  void SaveNastr();
+  // The Explorer verb: its state is the presence of its registry keys.
+  void CheckAndSetRegistryForFileTypes();
+  void SynchronizeContextMenu();
+
+  // Language application, run once at start-up.
+  void LoadLanguage();
+  void CleanTranslationsLikeGlobload();
+  void Globload();
+
+  // Adopts a source path: clears the listing, shows the path, derives the
+  // output folder, lists the groups and enables extraction.
+  void AdoptSource(const std::wstring& path, bool finish = true);
+  // The last steps of an adoption: enable and focus extraction.
+  void FinishAdoption();
+  // The command-line source (run on activation when an argument is present).
+  void CommandLineSource();
+
+  const icons::IconListing& listing() const { return listing_; }
+  // Where the first command-line argument comes from (tests put their own).
+  std::function<std::optional<std::wstring>()> command_line_argument;
+  // The general-menu flag of the "≡" button.
+  bool general_menu_flag() const { return SpeedButton_GeneralMenu.allow_all_up; }
+
+  // --- components by name ---
+  gui::TabStrip& TabControlTitle;
+  gui::SpeedButton& SpeedButton_GeneralMenu;
+  gui::Edit& EditSorcePath;
+  gui::Button& ButtonBrowse;
+  gui::Edit& EditPathExtract;
+  gui::Button& ButtonBrowseFolder;
+  gui::CheckBox& CheckBoxNoChangePath;
+  gui::CheckBox& CheckBoxSavePath;
+  gui::Button& ButtonAllZandrel;
+  gui::ListView& ListViewIcons;
+  gui::Memo& MemoZandrel;
+  gui::ProgressBar& ProgressBarZandrel;
+  gui::ImageList& ImageListIcons;
+  gui::ImageList& ImageList1;
+  gui::MenuItem& SaveIconMenu;
+  gui::PopupMenu& PopupMenu_General;
+  gui::MenuItem& ThemeMenu;
+  gui::MenuItem& ThemeAuto;
+  gui::MenuItem& ThemeLight;
+  gui::MenuItem& ThemeDark;
+  gui::MenuItem& LanguageMenu;
+  gui::MenuItem& EmbedFolderMenu;
+  gui::FileDialog& FileOpenDialogSorce;
+  gui::FileDialog& FileSaveDialogIcon;
+
+  // --- handlers ---
+  void FormCreate();
+  void FormActivate();
+  void FormClose();
+  void FormDestroy();
+  void FormMouseMove();
+  void SpeedButton_GeneralMenuClick();
+  void ButtonBrowseClick();
+  void ButtonBrowseFolderClick();
+  void CheckBoxNoChangePathClick();
+  void ButtonAllZandrelClick();
+  void ButtonAllZandrelEnter();
+  void ButtonAllZandrelExit();
+  void ListViewIconsClick();
+  void ListViewIconsSelectItem();
+  void SaveIconMenuClick();
+  void MemoZandrelMouseMove();
+  void ThemeAutoClick();
+  void ThemeLightClick();
+  void ThemeDarkClick();
+  void EmbedFolderMenuClick();
+  void CheckUpdateMenuClick();
+  void AboutMenuClick();
+
+ protected:
+  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  void ResetGeneralMenuFlag() { SpeedButton_GeneralMenu.allow_all_up = true; }
+  void UpdateSaveIconMenu();
+  void OnDropFiles(HDROP drop);
+
+  icons::IconListing listing_;
+  bool portable_ = false;
+  bool prev_embed_menu_state_ = false;  // FPrevEmbedMenuState
+  // The command-line argument whose missing file was already reported.
+  std::wstring reported_missing_argument_;
+};
+
+// The settings file for reading at start-up; defaults when it cannot be read.
+settings::IniDocument ReadSettingsForLoading(const std::wstring& path);
+
+// The program's windows, created once at start-up.
+extern TForm1* Form1;
+
+}  // namespace zandrel

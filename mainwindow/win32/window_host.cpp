@@ -1,0 +1,77 @@
+#include "mainwindow/win32/window_host.h"
+
+#include <windows.h>
+
+#include "gui/win32/application.h"
+#include "icons/win32/loader_module.h"
+#include "mainwindow/win32/main_window.h"
+#include "platform/wide.h"
+
+namespace zandrel {
+
+using platform::FromWide;
+using platform::ToWide;
+
+std::u16string MainWindowHost::Text(std::u16string_view entry) const {
+  return FromWide(form_.Lang(ToWide(entry)));
+}
+
+void MainWindowHost::Clear() {
+  form_.MemoZandrel.Clear();
+}
+
+void MainWindowHost::AppendLine(std::u16string_view line) {
+  form_.MemoZandrel.AppendLine(ToWide(line));
+}
+
+void MainWindowHost::ScrollToEnd() {
+  form_.MemoZandrel.ScrollToEnd();
+}
+
+void MainWindowHost::SetRange(int minimum, int maximum) {
+  form_.ProgressBarZandrel.SetRange(minimum, maximum);
+}
+
+void MainWindowHost::SetPosition(int position) {
+  form_.ProgressBarZandrel.SetPosition(position);
+}
+
+void MainWindowHost::ShowInFront() {
+  form_.ProgressBarZandrel.SetVisible(true);
+  form_.ProgressBarZandrel.BringToFront();
+}
+
+void MainWindowHost::HideAndReset() {
+  form_.ProgressBarZandrel.SetVisible(false);
+  form_.ProgressBarZandrel.SetPosition(0);
+  form_.ProgressBarZandrel.Repaint();
+}
+
+void MainWindowHost::Refresh() {
+  form_.ProgressBarZandrel.Repaint();
+  form_.ProgressBarZandrel.Invalidate();
+  if (form_.hwnd()) UpdateWindow(form_.hwnd());
+}
+
+void MainWindowHost::ProcessMessages() {
+  gui::Application::Instance().ProcessMessages();
+}
+
+void MainWindowHost::Sleep(unsigned milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+icons::OpenedModule MainWindowHost::OpenModule(std::u16string_view path) {
+  icons::OpenedModule opened;
+  opened.module = icons::LoaderResourceModule::Open(ToWide(path));
+  if (!opened.module) opened.error_code = GetLastError();
+  return opened;
+}
+
+void MainWindowHost::ShowMessage(std::u16string_view text) {
+  gui::Application::Instance().FlushPending();
+  MessageBoxW(form_.hwnd(), ToWide(text).c_str(), gui::Application::Instance().title().c_str(),
+              MB_OK);
+}
+
+}  // namespace zandrel

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmark programs and prints their figures: listing
+# (portable reader and main window), and "extract all" next to the time
+# wrestool takes to extract the same groups. Run after ./test.sh has prepared
+# the machine.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+cmake --preset native >/dev/null
+cmake --build --preset native --target reader_bench >/dev/null
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target listing_bench extract_bench wineprefix >/dev/null
+
+echo "== portable reader (host build)"
+build/native/tools/reader_bench
+
+build="$root/build/win32"
+session="$root/cmake/wine-session.sh"
+sh "$session" "$build/wineprefix" "$build/xvfb.display" start
+trap 'sh "$session" "$build/wineprefix" "$build/xvfb.display" stop' EXIT
+work="$build/bench"
+rm -rf "$work" && mkdir -p "$work"
+
+echo "== listing through the main window (under Wine)"
+"$build/wine-run.sh" "$build/tools/listing_bench.exe"
+echo "== extract all through the main window (under Wine)"
+"$build/wine-run.sh" "$build/tools/extract_bench.exe" "Z:$work"
+
+echo "== wrestool -x -t14 on the same modules (host)"
+time_it() {
+  local what=$1 module=$2 out=$3 best=""
+  for _ in 1 2 3; do
+    rm -rf "$out" && mkdir -p "$out"
+    local start end ms
+    start=$(date +%s%N)
+    wrestool -x -t14 -o "$out" "$module" 2>/dev/null
+    end=$(date +%s%N)
+    ms=$(( (end - start) / 1000000 ))
+    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+  done
+  printf "%-44s files %5d   best %8d ms   (3 runs)\n" "$what" "$(ls "$out" | wc -l)" "$best"
+}
+time_it "2,000-group fixture (wrestool -x -t14)" "$work/groups2000.dll" "$work/wrestool-fixture"
+time_it "Wine shell32.dll, 32-bit (wrestool -x -t14)" \
+  /usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll "$work/wrestool-shell32"
