@@ -46,5 +46,7 @@ if ! xwininfo -root -tree 2>/dev/null | grep -q '"Zandrel '; then
   exit 1
 fi
 sleep "${ZANDREL_SETTLE_SECONDS:-3}"
-import -window root "$shot"
+# Without a window manager the window has no frame: capture its client area.
+window=$(xwininfo -root -tree 2>/dev/null | grep '"Zandrel ' | head -n 1 | awk '{print $1}')
+import -window "$window" "$shot" 2>/dev/null || import -window root "$shot"
 echo "Screenshot: $shot"

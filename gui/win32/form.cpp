@@ -186,6 +186,8 @@ Component* Form::CreateComponent(const ComponentDefinition& def, Control* parent
 
   if (auto* control = dynamic_cast<Control*>(component)) {
     parent_control->AddChild(control);
+    if (auto* button = dynamic_cast<Button*>(control); button && def.Boolean(u"Default", false))
+      designed_default_ = button;
     control->on_click = FindHandler(def, u"OnClick");
     control->on_enter = FindHandler(def, u"OnEnter");
     control->on_exit = FindHandler(def, u"OnExit");
@@ -274,6 +276,7 @@ void Form::CreateWindowHandle() {
   for (Control* child : children()) child->CreateHandle(hwnd);
   if (actual != dpi_) ApplyDpi(actual);
   LayoutChildren();
+  if (designed_default_) SetDefaultButton(designed_default_);
 }
 
 void Form::ApplyDpi(UINT dpi) {

@@ -105,6 +105,7 @@ class Form : public Control {
   std::vector<std::pair<Component*, const ComponentDefinition*>> pending_resolve_;
   UINT dpi_ = 96;
   Button* default_button_ = nullptr;
+  Button* designed_default_ = nullptr;  // "Default = true" in the definition
   bool modal_ = false;
   bool modal_done_ = false;
   bool built_ = false;

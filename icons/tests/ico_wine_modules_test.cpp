@@ -45,10 +45,12 @@ TEST(IcoFromWineModules, MatchesWrestool) {
     testing::WineArch arch;
     std::u16string file;
   };
-  const Known modules[] = {{testing::WineArch::kI386, u"regedit.exe"},
+  const Known modules[] = {{testing::WineArch::kI386, u"shell32.dll"},
+                           {testing::WineArch::kX86_64, u"shell32.dll"},
+                           {testing::WineArch::kI386, u"comdlg32.dll"},
                            {testing::WineArch::kI386, u"user32.dll"},
-                           {testing::WineArch::kI386, u"winecfg.exe"},
-                           {testing::WineArch::kX86_64, u"shell32.dll"}};
+                           {testing::WineArch::kI386, u"regedit.exe"},
+                           {testing::WineArch::kI386, u"winecfg.exe"}};
   for (const auto& known : modules) {
     const std::u16string path = testing::WineModulePath(known.arch, known.file);
     SCOPED_TRACE(ToUtf8(path));

@@ -184,6 +184,7 @@ TEST_F(MainWindowTest, LayoutFollowsTheDesignAt96Dpi) {
 
 TEST_F(MainWindowTest, StartsWithTheDesignedControlState) {
   EXPECT_FALSE(form.ButtonAllZandrel.enabled());
+  EXPECT_EQ(form.default_button(), &form.ButtonAllZandrel);  // the window's default button
   EXPECT_FALSE(form.SaveIconMenu.enabled());
   EXPECT_TRUE(form.ProgressBarZandrel.visible());
   EXPECT_EQ(form.ListViewIcons.item_count(), 0);

@@ -211,6 +211,25 @@ TEST_F(SourcesTest, ShortcutsResolveThroughTheShellLinkAndTheRawScan) {
   const std::wstring raw = mainwindow::ResolveShortcut(folder + L"gone.lnk");
   EXPECT_EQ(AsciiLower(FromWide(raw)), AsciiLower(FromWide(folder + L"second.dll")));
 
+  // Damaged shortcut files: cut short at many lengths or filled with noise.
+  const auto real = ReadFileBytes(FromWide(folder + L"first.lnk"));
+  ASSERT_TRUE(real);
+  std::uint32_t noise = 12345;
+  for (std::size_t cut = 0; cut < real->size(); cut += 7) {
+    Bytes damaged(real->begin(), real->begin() + static_cast<std::ptrdiff_t>(cut));
+    if (cut % 3 == 0) {
+      for (auto& b : damaged) {
+        noise = noise * 1103515245 + 12345;
+        b = static_cast<std::uint8_t>(b ^ (noise >> 24));
+      }
+    }
+    WriteFileAtomically(FromWide(folder + L"damaged.lnk"), damaged);
+    const std::wstring target = mainwindow::ResolveShortcut(folder + L"damaged.lnk");
+    if (!target.empty()) {
+      EXPECT_TRUE(target.size() > 3 && target[1] == L':') << cut;
+    }
+  }
+  Drop({folder + L"damaged.lnk"});
   EXPECT_EQ(mainwindow::ResolveShortcut(folder + L"missing.lnk"), L"");
   EXPECT_EQ(mainwindow::ResolveShortcut(folder + L"notes.txt"), L"");
   EXPECT_TRUE(mainwindow::RunningUnderWow64());  // a 32-bit program on a 64-bit prefix
