@@ -25,15 +25,12 @@ std::wstring MailTo(const gui::Label& label) {
 }  // namespace
 
 TForm8::Builder::Builder(TForm8* f) {
-  auto bind = [f](const wchar_t* name, void (TForm8::*method)()) {
-    f->Bind(name, [f, method] { (f->*method)(); });
-  };
-  bind(L"FormShow", &TForm8::FormShow);
-  bind(L"Button1Click", &TForm8::Button1Click);
-  bind(L"LabelTelegramClick", &TForm8::LabelTelegramClick);
-  bind(L"LabelGMailClick", &TForm8::LabelGMailClick);
-  bind(L"LabelYaMailClick", &TForm8::LabelYaMailClick);
-  bind(L"LabelMainWebSiteClick", &TForm8::LabelMainWebSiteClick);
+  f->BindMethods(f, {{L"FormShow", &TForm8::FormShow},
+                     {L"Button1Click", &TForm8::Button1Click},
+                     {L"LabelTelegramClick", &TForm8::LabelTelegramClick},
+                     {L"LabelGMailClick", &TForm8::LabelGMailClick},
+                     {L"LabelYaMailClick", &TForm8::LabelYaMailClick},
+                     {L"LabelMainWebSiteClick", &TForm8::LabelMainWebSiteClick}});
   f->Build();
 }
 

@@ -428,7 +428,11 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
   bool handled = false;
-  Application::Instance().Invoke([&] { handled = HandleMessage(msg, wp, lp, result); });
+  try {
+    handled = HandleMessage(msg, wp, lp, result);
+  } catch (...) {
+    Application::Instance().HandleException(std::current_exception());
+  }
   if (handled) return result;
   Application& app = Application::Instance();
   switch (msg) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,6 +33,13 @@ class Form : public Control {
   // Handlers named by the definition (OnClick = ButtonBrowseClick) are bound
   // before Build; a name without a handler is a definition error.
   void Bind(const std::wstring& name, Handler handler);
+  // Binds a window's own methods under their names.
+  template <class Window>
+  void BindMethods(Window* window,
+                   std::initializer_list<std::pair<const wchar_t*, void (Window::*)()>> methods) {
+    for (const auto& [name, method] : methods)
+      Bind(name, [window, method = method] { (window->*method)(); });
+  }
   // Creates the components, then the windows.
   void Build();
 

@@ -175,6 +175,58 @@ std::vector<Listed> ParseListing(const std::string& text) {
   return out;
 }
 
+// The rows the icon list shows (name, image count, sizes text), worked out
+// here straight from wrestool's raw resources, against the listing code.
+void ExpectListingRows(const PeResourceModule& module, const std::vector<Listed>& groups,
+                       const std::vector<Listed>& icons, const std::string& stem) {
+  const std::vector<std::u16string> names = CollectGroupNames(module);
+  ASSERT_EQ(names.size(), groups.size());
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    const Listed& group = groups[g];
+    const std::string expected_name =
+        group.name.is_id ? "ID:" + std::to_string(group.name.id) : group.file_part;
+    EXPECT_EQ(ToUtf8(names[g]), expected_name);
+    const auto dir =
+        ReadFileBytes(FromUtf8(stem + "_14_" + group.file_part + "_" + group.language + ".ico"));
+    ASSERT_TRUE(dir && dir->size() >= 6);
+    const unsigned count = (*dir)[4] | ((*dir)[5] << 8);
+    std::string sizes;
+    for (unsigned k = 0; k < count && 6 + 14 * (k + 1) <= dir->size(); ++k) {
+      const std::uint8_t* e = dir->data() + 6 + 14 * k;
+      unsigned w = e[0], h = e[1];
+      const unsigned bits = e[6] | (e[7] << 8);
+      const unsigned id = e[12] | (e[13] << 8);
+      bool png = false;
+      if (w == 0 && h == 0) {
+        w = h = 256;
+        for (const auto& icon : icons) {
+          if (!icon.name.is_id || icon.name.id != id) continue;
+          const auto image =
+              ReadFileBytes(FromUtf8(stem + "_3_" + icon.file_part + "_" + icon.language));
+          if (image && image->size() >= 24 && (*image)[0] == 0x89 && (*image)[1] == 'P' &&
+              std::string(image->begin() + 12, image->begin() + 16) == "IHDR") {
+            png = true;
+            w = ((*image)[16] << 24) | ((*image)[17] << 16) | ((*image)[18] << 8) | (*image)[19];
+            h = ((*image)[20] << 24) | ((*image)[21] << 16) | ((*image)[22] << 8) | (*image)[23];
+          }
+          break;
+        }
+      } else {
+        w = w ? w : 256;
+        h = h ? h : 256;
+      }
+      if (!sizes.empty()) sizes += ", ";
+      sizes += std::to_string(w) + "x" + std::to_string(h);
+      if (png)
+        sizes += " (PNG)";
+      else if (bits > 0)
+        sizes += " (" + std::to_string(bits) + "-bit)";
+    }
+    EXPECT_EQ(GetGroupImageCount(names[g], module), count) << expected_name;
+    EXPECT_EQ(ToUtf8(DescribeGroupSizes(names[g], module)), sizes) << expected_name;
+  }
+}
+
 TEST(WineModules, AgreeWithWrestool) {
   if (!RunCommand("wrestool --version >/dev/null 2>&1"))
     GTEST_SKIP() << "wrestool (icoutils) is missing";
@@ -188,11 +240,12 @@ TEST(WineModules, AgreeWithWrestool) {
     const std::string out_dir = ToUtf8(folder.path());
     const std::string file = "'" + ToUtf8(path) + "'";
 
+    std::map<std::uint16_t, std::vector<Listed>> listings;
     for (const std::uint16_t type : {kRtGroupIcon, kRtIcon}) {
       SCOPED_TRACE("type " + std::to_string(type));
       const auto listing = RunCommand("wrestool -l -t" + std::to_string(type) + " " + file);
       ASSERT_TRUE(listing);
-      const auto listed = ParseListing(*listing);
+      const auto& listed = listings[type] = ParseListing(*listing);
       ASSERT_FALSE(listed.empty());
       std::vector<ResourceName> expected;
       for (const auto& item : listed) expected.push_back(item.name);
@@ -213,75 +266,8 @@ TEST(WineModules, AgreeWithWrestool) {
         EXPECT_TRUE(ToBytes(data.bytes) == *extracted) << Show(item.name);
       }
     }
-  }
-}
-
-// The rows the icon list shows (name, image count, sizes text), worked out
-// here straight from wrestool's raw resources, against the listing code.
-TEST(WineModules, ListingRowsMatchWhatWrestoolsResourcesSay) {
-  if (!RunCommand("wrestool --version >/dev/null 2>&1"))
-    GTEST_SKIP() << "wrestool (icoutils) is missing";
-  for (const auto& known : kKnownModules) {
-    const std::u16string path = WineModulePath(known.arch, known.file);
-    SCOPED_TRACE(ToUtf8(path));
-    if (!FileExists(path)) GTEST_SKIP() << "Wine's modules are not installed";
-    const auto module = PeResourceModule::FromFile(path);
-    ASSERT_TRUE(module);
-    const zandrel::testing::TempFolder folder;
-    const std::string out_dir = ToUtf8(folder.path());
-    const std::string file = "'" + ToUtf8(path) + "'";
-    ASSERT_TRUE(RunCommand("wrestool -x --raw -t14 -o '" + out_dir + "' " + file));
-    ASSERT_TRUE(RunCommand("wrestool -x --raw -t3 -o '" + out_dir + "' " + file));
-    const auto icons = ParseListing(*RunCommand("wrestool -l -t3 " + file));
-    const auto groups = ParseListing(*RunCommand("wrestool -l -t14 " + file));
-    const std::string stem = out_dir + "/" + ToUtf8(known.file);
-
-    const std::vector<std::u16string> names = CollectGroupNames(*module);
-    ASSERT_EQ(names.size(), groups.size());
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-      const Listed& group = groups[g];
-      const std::string expected_name =
-          group.name.is_id ? "ID:" + std::to_string(group.name.id) : group.file_part;
-      EXPECT_EQ(ToUtf8(names[g]), expected_name);
-      const auto dir = ReadFileBytes(
-          FromUtf8(stem + "_14_" + group.file_part + "_" + group.language + ".ico"));
-      ASSERT_TRUE(dir && dir->size() >= 6);
-      const unsigned count = (*dir)[4] | ((*dir)[5] << 8);
-      std::string sizes;
-      for (unsigned k = 0; k < count && 6 + 14 * (k + 1) <= dir->size(); ++k) {
-        const std::uint8_t* e = dir->data() + 6 + 14 * k;
-        unsigned w = e[0], h = e[1];
-        const unsigned bits = e[6] | (e[7] << 8);
-        const unsigned id = e[12] | (e[13] << 8);
-        bool png = false;
-        if (w == 0 && h == 0) {
-          w = h = 256;
-          for (const auto& icon : icons) {
-            if (!icon.name.is_id || icon.name.id != id) continue;
-            const auto image =
-                ReadFileBytes(FromUtf8(stem + "_3_" + icon.file_part + "_" + icon.language));
-            if (image && image->size() >= 24 && (*image)[0] == 0x89 && (*image)[1] == 'P' &&
-                std::string(image->begin() + 12, image->begin() + 16) == "IHDR") {
-              png = true;
-              w = ((*image)[16] << 24) | ((*image)[17] << 16) | ((*image)[18] << 8) | (*image)[19];
-              h = ((*image)[20] << 24) | ((*image)[21] << 16) | ((*image)[22] << 8) | (*image)[23];
-            }
-            break;
-          }
-        } else {
-          w = w ? w : 256;
-          h = h ? h : 256;
-        }
-        if (!sizes.empty()) sizes += ", ";
-        sizes += std::to_string(w) + "x" + std::to_string(h);
-        if (png)
-          sizes += " (PNG)";
-        else if (bits > 0)
-          sizes += " (" + std::to_string(bits) + "-bit)";
-      }
-      EXPECT_EQ(GetGroupImageCount(names[g], *module), count) << expected_name;
-      EXPECT_EQ(ToUtf8(DescribeGroupSizes(names[g], *module)), sizes) << expected_name;
-    }
+    ExpectListingRows(*module, listings[kRtGroupIcon], listings[kRtIcon],
+                      out_dir + "/" + ToUtf8(known.file));
   }
 }
 

@@ -70,30 +70,27 @@ std::wstring DefaultOutputFolder() {
 }  // namespace
 
 TForm1::Builder::Builder(TForm1* f) {
-  auto bind = [f](const wchar_t* name, void (TForm1::*method)()) {
-    f->Bind(name, [f, method] { (f->*method)(); });
-  };
-  bind(L"FormActivate", &TForm1::FormActivate);
-  bind(L"FormClose", &TForm1::FormClose);
-  bind(L"FormDestroy", &TForm1::FormDestroy);
-  bind(L"FormMouseMove", &TForm1::FormMouseMove);
-  bind(L"SpeedButton_GeneralMenuClick", &TForm1::SpeedButton_GeneralMenuClick);
-  bind(L"ButtonBrowseClick", &TForm1::ButtonBrowseClick);
-  bind(L"ButtonBrowseFolderClick", &TForm1::ButtonBrowseFolderClick);
-  bind(L"CheckBoxNoChangePathClick", &TForm1::CheckBoxNoChangePathClick);
-  bind(L"ButtonAllZandrelClick", &TForm1::ButtonAllZandrelClick);
-  bind(L"ButtonAllZandrelEnter", &TForm1::ButtonAllZandrelEnter);
-  bind(L"ButtonAllZandrelExit", &TForm1::ButtonAllZandrelExit);
-  bind(L"ListViewIconsClick", &TForm1::ListViewIconsClick);
-  bind(L"ListViewIconsSelectItem", &TForm1::ListViewIconsSelectItem);
-  bind(L"SaveIconMenuClick", &TForm1::SaveIconMenuClick);
-  bind(L"MemoZandrelMouseMove", &TForm1::MemoZandrelMouseMove);
-  bind(L"ThemeAutoClick", &TForm1::ThemeAutoClick);
-  bind(L"ThemeLightClick", &TForm1::ThemeLightClick);
-  bind(L"ThemeDarkClick", &TForm1::ThemeDarkClick);
-  bind(L"EmbedFolderMenuClick", &TForm1::EmbedFolderMenuClick);
-  bind(L"CheckUpdateMenuClick", &TForm1::CheckUpdateMenuClick);
-  bind(L"AboutMenuClick", &TForm1::AboutMenuClick);
+  f->BindMethods(f, {{L"FormActivate", &TForm1::FormActivate},
+                     {L"FormClose", &TForm1::FormClose},
+                     {L"FormDestroy", &TForm1::FormDestroy},
+                     {L"FormMouseMove", &TForm1::FormMouseMove},
+                     {L"SpeedButton_GeneralMenuClick", &TForm1::SpeedButton_GeneralMenuClick},
+                     {L"ButtonBrowseClick", &TForm1::ButtonBrowseClick},
+                     {L"ButtonBrowseFolderClick", &TForm1::ButtonBrowseFolderClick},
+                     {L"CheckBoxNoChangePathClick", &TForm1::CheckBoxNoChangePathClick},
+                     {L"ButtonAllZandrelClick", &TForm1::ButtonAllZandrelClick},
+                     {L"ButtonAllZandrelEnter", &TForm1::ButtonAllZandrelEnter},
+                     {L"ButtonAllZandrelExit", &TForm1::ButtonAllZandrelExit},
+                     {L"ListViewIconsClick", &TForm1::ListViewIconsClick},
+                     {L"ListViewIconsSelectItem", &TForm1::ListViewIconsSelectItem},
+                     {L"SaveIconMenuClick", &TForm1::SaveIconMenuClick},
+                     {L"MemoZandrelMouseMove", &TForm1::MemoZandrelMouseMove},
+                     {L"ThemeAutoClick", &TForm1::ThemeAutoClick},
+                     {L"ThemeLightClick", &TForm1::ThemeLightClick},
+                     {L"ThemeDarkClick", &TForm1::ThemeDarkClick},
+                     {L"EmbedFolderMenuClick", &TForm1::EmbedFolderMenuClick},
+                     {L"CheckUpdateMenuClick", &TForm1::CheckUpdateMenuClick},
+                     {L"AboutMenuClick", &TForm1::AboutMenuClick}});
   f->Build();
 }
 

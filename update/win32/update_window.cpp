@@ -14,11 +14,8 @@ using platform::FromWide;
 TForm10* Form10 = nullptr;
 
 TForm10::Builder::Builder(TForm10* f) {
-  auto bind = [f](const wchar_t* name, void (TForm10::*method)()) {
-    f->Bind(name, [f, method] { (f->*method)(); });
-  };
-  bind(L"FormClose", &TForm10::FormClose);
-  bind(L"ButtonCloseClick", &TForm10::ButtonCloseClick);
+  f->BindMethods(
+      f, {{L"FormClose", &TForm10::FormClose}, {L"ButtonCloseClick", &TForm10::ButtonCloseClick}});
   f->Build();
 }
 
