@@ -117,6 +117,7 @@ Control::Control(Form* owner, const ComponentDefinition& def)
   enabled_ = def.Boolean(u"Enabled", true);
   hand_cursor_ = def.Word(u"Cursor", u"default") == u"hand";
   tab_stop_ = def.Boolean(u"TabStop", false);
+  on_top_ = def.Boolean(u"OnTop", false);
   if (def.Has(u"FontName") || def.Has(u"FontHeight") || def.Has(u"FontBold") ||
       def.Has(u"FontUnderline")) {
     own_font_ = true;
@@ -164,6 +165,7 @@ void Control::CreateHandle(HWND parent_hwnd) {
   SetWindowSubclass(hwnd_, &Control::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   ApplyFont();
   if (!enabled_) EnableWindow(hwnd_, FALSE);
+  if (on_top_) BringToFront();
   AfterCreate();
   for (Control* child : children_) child->CreateHandle(hwnd_);
 }
@@ -282,7 +284,9 @@ void Control::LayoutChildren() {
     if (c->align_ != Align::kNone) continue;
     const int x = origin.x + Scale(c->left_);
     const int y = origin.y + Scale(c->top_);
-    place(c, RECT{x, y, x + Scale(c->width_), y + Scale(c->height_)});
+    RECT r{x, y, x + Scale(c->width_), y + Scale(c->height_)};
+    c->FitToContent(r);
+    place(c, r);
   }
 }
 

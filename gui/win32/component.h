@@ -148,6 +148,8 @@ class Control : public Component {
   virtual bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   // Client rectangle available to docked children, in pixels.
   virtual RECT ChildArea() const;
+  // A control placed by position may widen its rectangle to fit its content.
+  virtual void FitToContent(RECT& /*rect*/) const {}
   // Origin of undocked children's Left/Top, in pixels, relative to this window.
   virtual POINT ChildOrigin() const { return {0, 0}; }
   void OnTextChanged(std::wstring_view property) override;
@@ -171,6 +173,7 @@ class Control : public Component {
   bool own_font_ = false;
   FontSpec font_;
   bool tab_stop_ = false;
+  bool on_top_ = false;  // placed above the controls created before it
 
   friend class Form;
 };

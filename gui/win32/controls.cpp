@@ -351,7 +351,33 @@ const wchar_t* Label::WindowClass() const {
 }
 
 void Label::OnTextChanged(std::wstring_view) {
-  Invalidate();
+  if (parent() && align() == Align::kNone)
+    parent()->LayoutChildren();
+  else
+    Invalidate();
+}
+
+void Label::FitToContent(RECT& rect) const {
+  if (!hwnd()) return;
+  const std::wstring text = GetText(kCaption);
+  HDC dc = GetDC(hwnd());
+  HGDIOBJ old = SelectObject(dc, font_handle());
+  // Measured the way Paint draws it.
+  RECT needed{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd(), dc);
+  const LONG missing = (needed.right - needed.left) - (rect.right - rect.left);
+  if (missing <= 0) return;
+  if (align_ == TextAlign::kRight) {
+    rect.left -= missing;
+  } else if (align_ == TextAlign::kCenter) {
+    rect.left -= missing / 2;
+    rect.right += missing - missing / 2;
+  } else {
+    rect.right += missing;
+  }
 }
 
 void Label::Paint(HDC dc) {

@@ -175,6 +175,9 @@ class Label : public Control {
   const wchar_t* WindowClass() const override;
   bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void OnTextChanged(std::wstring_view property) override;
+  // A label grows to show its whole caption: to the left when right-aligned,
+  // to both sides when centred, to the right otherwise.
+  void FitToContent(RECT& rect) const override;
 
  private:
   void Paint(HDC dc);
