@@ -372,3 +372,23 @@ TEST_F(MainWindowTest, F1OpensTheAboutWindowModally) {
 
 }  // namespace
 }  // namespace zandrel
+
+namespace zandrel {
+namespace {
+
+TEST(ProgramIcon, ListingTheProgramShowsItsFifteenImageMainIcon) {
+  testing::ProgramWindows windows;
+  TForm1& form = windows.form1();
+  form.LoadIconsToListView(L"" ZANDREL_EXE_PATH);
+  ASSERT_EQ(form.ListViewIcons.item_count(), 2);  // MAINICON and the menu's save picture
+  EXPECT_EQ(form.ListViewIcons.ItemText(0, 2), L"MAINICON");
+  EXPECT_EQ(form.ListViewIcons.ItemText(0, 3), L"15");
+  EXPECT_EQ(form.ListViewIcons.ItemText(0, 4),
+            L"768x768 (PNG), 512x512 (PNG), 256x256 (PNG), 128x128 (32-bit), 96x96 (32-bit), "
+            L"80x80 (32-bit), 72x72 (32-bit), 64x64 (32-bit), 60x60 (32-bit), 48x48 (32-bit), "
+            L"40x40 (32-bit), 32x32 (32-bit), 24x24 (32-bit), 20x20 (32-bit), 16x16 (32-bit)");
+  EXPECT_EQ(form.ListViewIcons.ItemImage(0), 0);  // the file's first icon, by path
+}
+
+}  // namespace
+}  // namespace zandrel
