@@ -133,6 +133,12 @@ Control::~Control() {
   Control::DestroyHandle();
 }
 
+Control* Control::FromHandle(HWND hwnd) {
+  DWORD_PTR data = 0;
+  if (!hwnd || !GetWindowSubclass(hwnd, &Control::SubclassProc, 1, &data)) return nullptr;
+  return reinterpret_cast<Control*>(data);
+}
+
 void Control::AddChild(Control* child) {
   child->parent_ = this;
   if (!child->own_font_) child->font_ = font_;

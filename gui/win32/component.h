@@ -78,6 +78,8 @@ class Control : public Component {
   ~Control() override;
 
   HWND hwnd() const { return hwnd_; }
+  // The control behind a window handle, or null for windows of others.
+  static Control* FromHandle(HWND hwnd);
   Control* parent() const { return parent_; }
   const std::vector<Control*>& children() const { return children_; }
   void AddChild(Control* child);

@@ -378,10 +378,9 @@ bool Form::HandleShortcut(const MSG& msg) {
 }
 
 Control* Form::ControlFromHandle(HWND hwnd) const {
-  for (Component* c : order_)
-    if (auto* control = dynamic_cast<Control*>(c); control && control->hwnd() == hwnd)
-      return control;
-  return nullptr;
+  // Notifications arrive for every painted list item: no search here.
+  Control* control = Control::FromHandle(hwnd);
+  return control && control->owner() == this ? control : nullptr;
 }
 
 Control* Form::ControlFromId(int id) const {

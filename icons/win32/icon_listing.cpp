@@ -48,10 +48,14 @@ void IconListing::ResetPreviews() {
   previews_.ReleaseHandle();
 }
 
-void IconListing::Clear() {
+void IconListing::ClearRows() {
   list_.BeginUpdate();
   list_.Clear();
   list_.EndUpdate();
+}
+
+void IconListing::Clear() {
+  ClearRows();
   ResetPreviews();
   // The list picks the new (empty) image list up at once.
   previews_.handle();
@@ -104,9 +108,7 @@ void IconListing::Load(const std::wstring& exe_file) {
   gui::Application& app = gui::Application::Instance();
   Clear();
   ResetPreviews();
-  list_.BeginUpdate();
-  list_.Clear();
-  list_.EndUpdate();
+  ClearRows();
   previews_.handle();
   Sleep(0);
   app.ProcessMessages();

@@ -35,6 +35,7 @@ class IconListing {
 
  private:
   void ResetPreviews();
+  void ClearRows();
 
   gui::ListView& list_;
   gui::ImageList& previews_;
