@@ -2,17 +2,20 @@
 
 #include <windows.h>
 
+#include "platform/handles.h"
+
 namespace zandrel::app {
 
 namespace {
-HANDLE g_instance_mutex = nullptr;
-}
+// Held until the process ends: while it exists, other copies see it.
+platform::UniqueHandle g_instance_mutex;
+}  // namespace
 
 bool AnotherCopyRunning() {
-  g_instance_mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"Zandrel");
+  g_instance_mutex.reset(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"Zandrel"));
   if (g_instance_mutex) return true;
   // Whatever the reason the open failed, this copy runs as the first one.
-  g_instance_mutex = CreateMutexW(nullptr, FALSE, L"Zandrel");
+  g_instance_mutex.reset(CreateMutexW(nullptr, FALSE, L"Zandrel"));
   return false;
 }
 

@@ -4,7 +4,7 @@
 namespace zandrel::app {
 
 // True when another copy runs. The mutex handle is kept for the life of the
-// process and left to the system to release.
+// process.
 bool AnotherCopyRunning();
 
 }  // namespace zandrel::app

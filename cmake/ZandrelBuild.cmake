@@ -53,6 +53,39 @@ else()
   endif()
 endif()
 
+# --- Layers ----------------------------------------------------------------------
+# A library sees the headers of its own folder and of the libraries it links,
+# nothing else: each folder is reached through an include root of its own
+# (build/layers/<folder>/ holding one link, <folder> -> the source folder), so
+# an #include "gui/..." in a library that does not link a gui library fails to
+# compile. Headers are always included by their path from the source root.
+function(zandrel_layer_root folder out_var)
+  set(root ${CMAKE_BINARY_DIR}/layers/${folder})
+  if(NOT EXISTS ${root}/${folder})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  endif()
+  set(${out_var} ${root} PARENT_SCOPE)
+endfunction()
+
+# zandrel_library(<name> LAYER <folder> [INTERFACE] [SOURCES ...] [DEPENDS ...])
+# One library of a layer. DEPENDS names the libraries of the layers below
+# that this one uses (and system libraries).
+function(zandrel_library name)
+  cmake_parse_arguments(ARG "INTERFACE" "LAYER" "SOURCES;DEPENDS" ${ARGN})
+  zandrel_layer_root(${ARG_LAYER} root)
+  if(ARG_INTERFACE)
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${root})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+  else()
+    add_library(${name} STATIC ${ARG_SOURCES})
+    zandrel_warnings(${name})
+    target_include_directories(${name} PUBLIC ${root})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  endif()
+endfunction()
+
 # zandrel_add_test(<name> SOURCES ... [LIBS ...] [WIN32_ONLY] [TIMEOUT s])
 # Builds one GoogleTest executable and registers it as one test. In the
 # Windows tree it runs under Wine within the shared session.

@@ -1,6 +1,6 @@
 #pragma once
 // What saving and extracting need from the program around them: the message
-// catalogue, the log, the progress bar and a few platform services. The main
+// catalogue (see i18n/), the log, the progress bar and a few platform services. The main
 // window implements these; tests use recording fakes.
 
 #include <cstdint>
@@ -8,17 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "i18n/message_catalogue.h"
 #include "icons/resource_module.h"
 
 namespace zandrel::icons {
 
-// Current text of a catalogue entry such as "LangSaved". Read at the moment a
-// message is composed, never cached, so a language switch takes effect at once.
-class MessageCatalogue {
- public:
-  virtual ~MessageCatalogue() = default;
-  virtual std::u16string Text(std::u16string_view entry) const = 0;
-};
+using i18n::MessageCatalogue;
 
 // The main window's log memo.
 class LogView {

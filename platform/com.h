@@ -52,4 +52,22 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
+// A string the system allocated with CoTaskMemAlloc for the caller.
+class CoTaskString {
+ public:
+  CoTaskString() = default;
+  ~CoTaskString() { CoTaskMemFree(p_); }
+  CoTaskString(const CoTaskString&) = delete;
+  CoTaskString& operator=(const CoTaskString&) = delete;
+  PWSTR get() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  PWSTR* Put() {
+    CoTaskMemFree(std::exchange(p_, nullptr));
+    return &p_;
+  }
+
+ private:
+  PWSTR p_ = nullptr;
+};
+
 }  // namespace zandrel::platform

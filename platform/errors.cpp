@@ -1,6 +1,7 @@
 #include "platform/errors.h"
 
 #include "core/text.h"
+#include "platform/handles.h"
 #include "platform/wide.h"
 
 namespace zandrel::platform {
@@ -19,8 +20,8 @@ std::wstring SystemErrorText(DWORD code) {
   const DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const UniqueLocalMemory owned(buffer);
   std::wstring text = n ? std::wstring(buffer, n) : std::wstring();
-  if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
     text.pop_back();
   if (text.empty()) text = L"System error " + std::to_wstring(code);

@@ -6,6 +6,7 @@
 #include "core/file_io.h"
 #include "core/text.h"
 #include "platform/errors.h"
+#include "platform/handles.h"
 #include "platform/wide.h"
 
 namespace zandrel {
@@ -14,21 +15,6 @@ using platform::FromWide;
 using platform::ToWide;
 
 namespace {
-
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (valid()) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 [[noreturn]] void ThrowFileError(DWORD code, std::u16string_view path) {
   throw FileError(FromWide(platform::SystemErrorText(code)) + u" " + std::u16string(path));
@@ -71,10 +57,10 @@ bool ForceDirectories(std::u16string_view path) {
 
 std::optional<Bytes> ReadFileBytes(std::u16string_view path, std::size_t max_bytes) {
   if (path.empty()) return std::nullopt;
-  Handle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ,
+  platform::UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return std::nullopt;
+  if (!file) return std::nullopt;
   Bytes data;
   std::uint8_t chunk[65536];
   while (data.size() < max_bytes) {
@@ -94,9 +80,9 @@ void WriteFileAtomically(std::u16string_view path, ByteView content) {
                             std::to_wstring(counter++) + L".tmp";
   DWORD write_error = 0;
   {
-    Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    platform::UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) ThrowFileError(GetLastError(), path);
+    if (!file) ThrowFileError(GetLastError(), path);
     std::size_t done = 0;
     while (done < content.size()) {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 24));

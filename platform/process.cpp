@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/handles.h"
+
 namespace zandrel::platform {
 
 std::wstring ExecutablePath() {
@@ -27,10 +29,10 @@ std::wstring ExecutableFolder() {
 std::wstring FirstCommandLineArgument(bool* present) {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  const UniqueLocalMemory owned(argv);
   std::wstring first;
   if (present) *present = argv && argc >= 2;
   if (argv && argc >= 2) first = argv[1];
-  if (argv) LocalFree(argv);
   return first;
 }
 

@@ -22,8 +22,16 @@ zandrel_setup_machine() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
   fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
-    "${missing[@]}" >/dev/null
+  # The mirror's i386 security index is sometimes out of step with its
+  # release file: the update then reports an error for that index alone, and
+  # the multiarch install fails with "held broken packages". The release
+  # suite installs all the same.
+  $sudo apt-get update -qq || echo "apt-get update reported errors; going on"
+  if ! DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
+      "${missing[@]}" >/dev/null; then
+    echo "Installing from the release suite instead"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -t bookworm \
+      "${missing[@]}" >/dev/null
+  fi
   $sudo apt-get clean
 }

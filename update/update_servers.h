@@ -3,14 +3,16 @@
 // with the version file and the packages.
 
 #include <array>
-#include <string_view>
+#include <string>
+
+#include "config/release_links.h"
 
 namespace zandrel::update {
 
-inline constexpr std::u16string_view kPrimaryServerHost = u"zandrel.net";
-inline constexpr std::array<std::u16string_view, 2> kUpdateServers = {
-    u"http://zandrel.net/download/",
-    u"http://mirror.zandrel.net/download/",
-};
+// "http://" + host + "/download/" for each server.
+inline std::array<std::u16string, 2> UpdateServerUrls() {
+  return {u"http://" + std::u16string(config::kPrimaryServerHost) + u"/download/",
+          u"http://" + std::u16string(config::kMirrorServerHost) + u"/download/"};
+}
 
 }  // namespace zandrel::update

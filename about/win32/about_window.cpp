@@ -2,21 +2,27 @@
 
 #include <shellapi.h>
 
-#include "about/win32/file_info_utils.h"
+#include "config/release_links.h"
 #include "gui/win32/application.h"
-#include "mainwindow/win32/main_window.h"
+#include "platform/file_info_utils.h"
+#include "platform/handles.h"
 #include "platform/process.h"
 #include "platform/wide.h"
-#include "update/update_servers.h"
 
 namespace zandrel {
 
-TForm8* Form8 = nullptr;
+using platform::ToWide;
 
 namespace {
 
-// The author's pages.
-const wchar_t kTelegramPage[] = L"https://t.me/zandrel_app";
+const std::pair<const wchar_t*, void (TForm8::*)()> kHandlers[] = {
+    {L"FormShow", &TForm8::FormShow},
+    {L"Button1Click", &TForm8::Button1Click},
+    {L"LabelTelegramClick", &TForm8::LabelTelegramClick},
+    {L"LabelGMailClick", &TForm8::LabelGMailClick},
+    {L"LabelYaMailClick", &TForm8::LabelYaMailClick},
+    {L"LabelMainWebSiteClick", &TForm8::LabelMainWebSiteClick},
+};
 
 std::wstring MailTo(const gui::Label& label) {
   return L"mailto:" + label.caption();
@@ -24,19 +30,9 @@ std::wstring MailTo(const gui::Label& label) {
 
 }  // namespace
 
-TForm8::Builder::Builder(TForm8* f) {
-  f->BindMethods(f, {{L"FormShow", &TForm8::FormShow},
-                     {L"Button1Click", &TForm8::Button1Click},
-                     {L"LabelTelegramClick", &TForm8::LabelTelegramClick},
-                     {L"LabelGMailClick", &TForm8::LabelGMailClick},
-                     {L"LabelYaMailClick", &TForm8::LabelYaMailClick},
-                     {L"LabelMainWebSiteClick", &TForm8::LabelMainWebSiteClick}});
-  f->Build();
-}
-
-TForm8::TForm8()
-    : gui::Form(LoadDefinition(L"FORM8")),
-      builder_(this),
+TForm8::TForm8(std::function<std::wstring()> main_window_caption)
+    : gui::Form(L"FORM8"),
+      built_(this, kHandlers),
       LabelVersion(Get<gui::Label>(L"LabelVersion")),
       LabelCopyright(Get<gui::Label>(L"LabelCopyright")),
       LabelTelegram(Get<gui::Label>(L"LabelTelegram")),
@@ -44,23 +40,22 @@ TForm8::TForm8()
       LabelYaMail(Get<gui::Label>(L"LabelYaMail")),
       LabelMainWebSite(Get<gui::Label>(L"LabelMainWebSite")),
       Image1(Get<gui::Image>(L"Image1")),
-      Button1(Get<gui::Button>(L"Button1")) {
-  Form8 = this;
+      Button1(Get<gui::Button>(L"Button1")),
+      main_window_caption_(std::move(main_window_caption)) {
   FormCreate();
 }
 
-TForm8::~TForm8() {
-  if (Form8 == this) Form8 = nullptr;
-}
+TForm8::~TForm8() = default;
 
 void TForm8::FormCreate() {
+  // The shared icon belongs to the system; the picture keeps a copy of its own.
   HICON shared = LoadIconW(gui::Application::Instance().instance(), L"MAINICON");
-  if (shared) Image1.SetIcon(CopyIcon(shared));
-  LabelCopyright.SetCaption(about::GetLegalCopyright(platform::ExecutablePath()));
+  if (shared) Image1.SetIcon(platform::UniqueIcon(CopyIcon(shared)));
+  LabelCopyright.SetCaption(platform::GetLegalCopyright(platform::ExecutablePath()));
 }
 
 void TForm8::FormShow() {
-  if (Form1) LabelVersion.SetCaption(Form1->caption());
+  if (main_window_caption_) LabelVersion.SetCaption(main_window_caption_());
 }
 
 void TForm8::Button1Click() {
@@ -73,7 +68,7 @@ void TForm8::OpenLink(const std::wstring& target) {
 }
 
 void TForm8::LabelTelegramClick() {
-  OpenLink(kTelegramPage);
+  OpenLink(ToWide(config::kTelegramPage));
 }
 void TForm8::LabelGMailClick() {
   OpenLink(MailTo(LabelGMail));
@@ -82,7 +77,7 @@ void TForm8::LabelYaMailClick() {
   OpenLink(MailTo(LabelYaMail));
 }
 void TForm8::LabelMainWebSiteClick() {
-  OpenLink(L"http://" + platform::ToWide(update::kPrimaryServerHost) + L"/");
+  OpenLink(L"http://" + ToWide(config::kPrimaryServerHost) + L"/");
 }
 
 }  // namespace zandrel

@@ -1,19 +1,21 @@
 #pragma once
 // The About window TForm8: icon, name and version, copyright and the links.
 
+#include <functional>
+#include <string>
+
 #include "gui/win32/controls.h"
 #include "gui/win32/form.h"
 
 namespace zandrel {
 
 class TForm8 : public gui::Form {
-  struct Builder {
-    explicit Builder(TForm8* form);
-  };
-  Builder builder_;
+  gui::BuiltForm<TForm8> built_;
 
  public:
-  TForm8();
+  // main_window_caption: the main window's current caption, shown as the
+  // name and version.
+  explicit TForm8(std::function<std::wstring()> main_window_caption);
   ~TForm8() override;
 
   gui::Label& LabelVersion;
@@ -35,8 +37,7 @@ class TForm8 : public gui::Form {
 
  private:
   void OpenLink(const std::wstring& target);
+  std::function<std::wstring()> main_window_caption_;
 };
-
-extern TForm8* Form8;
 
 }  // namespace zandrel

@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "gui/win32/component.h"
 #include "gui/win32/form.h"
+#include "gui/win32/message_box.h"
 #include "platform/errors.h"
 #include "platform/wide.h"
 
@@ -16,10 +17,6 @@ namespace zandrel::gui {
 namespace {
 
 const wchar_t kOwnerClass[] = L"ZandrelApplication";
-
-LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
 
 std::wstring ErrorText(std::exception_ptr error) {
   try {
@@ -40,8 +37,27 @@ Application& Application::Instance() {
   return app;
 }
 
+Application::Application() = default;
+Application::~Application() = default;
+
 HINSTANCE Application::instance() const {
   return GetModuleHandleW(nullptr);
+}
+
+LRESULT CALLBACK Application::OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  switch (msg) {
+    case kRunOnGuiThreadMessage: {
+      DispatchScope scope;
+      return handover_detail::RunStep(lp);
+    }
+    case WM_SYSCOLORCHANGE:
+      // The plain look follows the system colours.
+      if (Instance().style_.plain()) Instance().ApplyStyle(StylePalette{});
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 void Application::Initialize(const std::wstring& title) {
@@ -57,33 +73,44 @@ void Application::Initialize(const std::wstring& title) {
   if (!owner_) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = OwnerProc;
+    wc.lpfnWndProc = &Application::OwnerProc;
     wc.hInstance = instance();
     wc.lpszClassName = kOwnerClass;
     wc.hIcon = LoadIconW(instance(), L"MAINICON");
     RegisterClassExW(&wc);
-    owner_ = CreateWindowExW(0, kOwnerClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                             instance(), nullptr);
+    owner_.reset(CreateWindowExW(0, kOwnerClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                                 nullptr, instance(), nullptr));
+    std::lock_guard lock(handover_mutex_);
+    handover_ = handover_detail::MakeState(owner_.get());
   } else {
-    SetWindowTextW(owner_, title_.c_str());
+    SetWindowTextW(owner_.get(), title_.c_str());
   }
+  terminated_ = false;
 }
 
 void Application::Shutdown() {
+  {
+    std::lock_guard lock(handover_mutex_);
+    if (handover_) handover_detail::End(*handover_);
+    handover_.reset();
+  }
+  DestroyDeferred();
   // Windows still in existence are destroyed; the forms own their handles.
   while (!forms_.empty()) {
     Form* f = forms_.back();
     f->DestroyHandle();
     forms_.pop_back();
   }
-  if (owner_) {
-    DestroyWindow(owner_);
-    owner_ = nullptr;
-  }
+  owner_.reset();
   if (com_initialized_) {
     CoUninitialize();
     com_initialized_ = false;
   }
+}
+
+GuiHandOver Application::HandOver() const {
+  std::lock_guard lock(handover_mutex_);
+  return GuiHandOver(handover_);
 }
 
 void Application::RegisterForm(Form* form) {
@@ -92,6 +119,14 @@ void Application::RegisterForm(Form* form) {
 
 void Application::UnregisterForm(Form* form) {
   forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
+
+void Application::ApplyStyle(const StylePalette& palette) {
+  style_.SetPalette(palette);
+  for (Form* f : forms_)
+    if (f->hwnd())
+      RedrawWindow(f->hwnd(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void Application::FlushPending() {
@@ -144,6 +179,7 @@ void Application::Terminate() {
 }
 
 void Application::Invoke(const std::function<void()>& handler) noexcept {
+  DispatchScope scope;
   try {
     handler();
   } catch (...) {
@@ -153,13 +189,39 @@ void Application::Invoke(const std::function<void()>& handler) noexcept {
 
 void Application::HandleException(std::exception_ptr error) noexcept {
   try {
-    FlushPending();
-    const std::wstring text = ErrorText(error);
-    HWND owner = GetActiveWindow();
-    MessageBoxW(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    ShowMessageBox(GetActiveWindow(), ErrorText(error), title_, MB_OK | MB_ICONERROR);
   } catch (...) {
     // Nothing sensible is left to do when even the report fails.
   }
+}
+
+Application::DispatchScope::DispatchScope() {
+  ++Instance().dispatch_depth_;
+}
+
+Application::DispatchScope::~DispatchScope() {
+  Application& app = Instance();
+  if (--app.dispatch_depth_ == 0 && !app.deferred_.empty()) app.DestroyDeferred();
+}
+
+void Application::DeferDestroy(std::unique_ptr<Component> component) {
+  if (!component) return;
+  if (dispatch_depth_ == 0) return;  // destroyed here and now
+  deferred_.push_back(std::move(component));
+}
+
+void Application::DestroyDeferred(const Form* owner) {
+  // Destroying a component may defer no further ones (nothing dispatches
+  // here), but take the list out first all the same.
+  std::vector<std::unique_ptr<Component>> doomed;
+  if (owner == nullptr) {
+    doomed.swap(deferred_);
+  } else {
+    for (auto& c : deferred_)
+      if (c && c->owner() == owner) doomed.push_back(std::move(c));
+    std::erase(deferred_, nullptr);
+  }
+  while (!doomed.empty()) doomed.pop_back();  // the newest first
 }
 
 }  // namespace zandrel::gui

@@ -1,32 +1,45 @@
 #pragma once
 // The application object: COM apartment, common controls, the hidden owner
-// window, the list of windows, the message loop, processing of pending
-// messages, and the default error handler.
+// window, the list of windows, the style, the message loop, processing of
+// pending messages, the default error handler, deferred destruction of
+// components and the hand-over from worker threads.
 
 #include <windows.h>
 
 #include <exception>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "gui/win32/gui_thread.h"
+#include "gui/win32/style.h"
+#include "platform/handles.h"
+
 namespace zandrel::gui {
 
+class Component;
 class Control;
 class Form;
 
 class Application {
  public:
+  // Sent to the hidden owner window by workers (see gui_thread.h).
+  static constexpr UINT kRunOnGuiThreadMessage = WM_APP + 2;
+
   static Application& Instance();
 
   // COM as a single-threaded apartment on this thread, common controls v6,
   // the hidden owner window with the application title.
   void Initialize(const std::wstring& title);
+  // Ends the hand-over first (late steps of workers are dropped from then
+  // on), then destroys the windows.
   void Shutdown();
 
   const std::wstring& title() const { return title_; }
-  HWND owner_window() const { return owner_; }
+  HWND owner_window() const { return owner_.get(); }
   HINSTANCE instance() const;
 
   // Windows in creation order; the first one is the main window.
@@ -34,6 +47,11 @@ class Application {
   Form* main_form() const { return forms_.empty() ? nullptr : forms_.front(); }
   void RegisterForm(Form* form);
   void UnregisterForm(Form* form);
+
+  // The colours, brushes and fonts every window paints with.
+  Style& style() { return style_; }
+  // Takes a palette and repaints every window of the program.
+  void ApplyStyle(const StylePalette& palette);
 
   // Shows the main window and runs the message loop until it closes.
   void Run();
@@ -64,16 +82,43 @@ class Application {
   void RemovePending(Control* control) { pending_.erase(control); }
   void FlushPending();
 
+  // Window procedures and event handlers run inside a dispatch scope. A
+  // component removed while one runs is destroyed only when the outermost
+  // scope ends, so a menu item may remove itself from its own click.
+  class DispatchScope {
+   public:
+    DispatchScope();
+    ~DispatchScope();
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+  };
+  bool dispatching() const { return dispatch_depth_ > 0; }
+  void DeferDestroy(std::unique_ptr<Component> component);
+  // Destroys the deferred components of one window at once (the window is
+  // going away), or all of them.
+  void DestroyDeferred(const Form* owner = nullptr);
+
+  // A token for workers (see gui_thread.h); a dead token before Initialize
+  // and after Shutdown. Any thread may call this.
+  GuiHandOver HandOver() const;
+
  private:
-  Application() = default;
+  Application();
+  ~Application();
+  static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
   std::wstring title_;
-  HWND owner_ = nullptr;
+  platform::UniqueWindow owner_;
   bool com_initialized_ = false;
   bool terminated_ = false;
   std::vector<Form*> forms_;
   HWND last_active_ = nullptr;
   std::set<Control*> pending_;
+  Style style_;
+  int dispatch_depth_ = 0;
+  std::vector<std::unique_ptr<Component>> deferred_;
+  mutable std::mutex handover_mutex_;
+  std::shared_ptr<GuiHandOver::State> handover_;
 };
 
 }  // namespace zandrel::gui

@@ -2,10 +2,9 @@
 
 #include <commctrl.h>
 
-#include <map>
-#include <tuple>
 
 #include "gui/win32/application.h"
+#include "gui/win32/component_factory.h"
 #include "gui/win32/form.h"
 #include "core/text.h"
 #include "platform/wide.h"
@@ -34,28 +33,19 @@ Align ParseAlign(const ComponentDefinition& def) {
   throw DefinitionError("unknown Align value in " + ToUtf8(def.name));
 }
 
-void Fire(const Handler& handler) {
+}  // namespace
+
+void FireEvent(const Handler& handler) {
   if (handler) Application::Instance().Invoke(handler);
 }
 
-}  // namespace
+Style& CurrentStyle() {
+  return Application::Instance().style();
+}
 
-HFONT GetFont(const FontSpec& spec, UINT dpi) {
-  using Key = std::tuple<std::wstring, int, bool, bool, UINT>;
-  static std::map<Key, HFONT> cache;
-  const Key key{spec.face, spec.height, spec.bold, spec.underline, dpi};
-  auto it = cache.find(key);
-  if (it != cache.end()) return it->second;
-  LOGFONTW lf{};
-  lf.lfHeight = MulDiv(spec.height, static_cast<int>(dpi), 96);
-  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  lf.lfUnderline = spec.underline;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = CLEARTYPE_QUALITY;
-  lstrcpynW(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
-  HFONT font = CreateFontIndirectW(&lf);
-  cache.emplace(key, font);
-  return font;
+void RegisterComponentKinds(ComponentFactory& factory) {
+  // Plain components: the catalogue entries and other named values.
+  factory.Register<Component>(u"Component");
 }
 
 // --- Component ---------------------------------------------------------------
@@ -100,6 +90,16 @@ void Component::SetText(std::wstring_view property, const std::wstring& value) {
 
 void Component::Resolve(const ComponentDefinition&) {}
 
+void Component::Adopt(Component& child) {
+  AdoptChild(child);
+  child.holder_ = this;
+}
+
+void Component::AdoptChild(Component& child) {
+  throw DefinitionError("component " + ToUtf8(platform::FromWide(name())) + " holds no " +
+                        ToUtf8(platform::FromWide(child.kind())));
+}
+
 // --- Control -----------------------------------------------------------------
 
 Control::Control(Form* owner, const ComponentDefinition& def)
@@ -137,6 +137,31 @@ Control* Control::FromHandle(HWND hwnd) {
   DWORD_PTR data = 0;
   if (!hwnd || !GetWindowSubclass(hwnd, &Control::SubclassProc, 1, &data)) return nullptr;
   return reinterpret_cast<Control*>(data);
+}
+
+void Control::AdoptChild(Component& child) {
+  // Non-visual components (menus, image lists, dialogs) may sit anywhere.
+  if (auto* control = dynamic_cast<Control*>(&child)) AddChild(control);
+}
+
+void Control::Release(Component& child) {
+  auto* control = dynamic_cast<Control*>(&child);
+  if (!control) return;
+  std::erase(children_, control);
+  control->parent_ = nullptr;
+  if (control->hwnd_) ShowWindow(control->hwnd_, SW_HIDE);
+  LayoutChildren();
+}
+
+std::vector<Component*> Control::ChildComponents() const {
+  return {children_.begin(), children_.end()};
+}
+
+void Control::BindEvents(const HandlerLookup& lookup) {
+  on_click = lookup(u"OnClick");
+  on_enter = lookup(u"OnEnter");
+  on_exit = lookup(u"OnExit");
+  on_mouse_move = lookup(u"OnMouseMove");
 }
 
 void Control::AddChild(Control* child) {
@@ -308,7 +333,7 @@ void Control::SetFont(const FontSpec& font) {
 }
 
 HFONT Control::font_handle() const {
-  return GetFont(font_, owner() ? owner()->dpi() : 96);
+  return CurrentStyle().Font(font_, owner() ? owner()->dpi() : 96);
 }
 
 void Control::ApplyFont() {
@@ -337,18 +362,35 @@ bool Control::SubclassMessage(UINT, WPARAM, LPARAM, LRESULT&) {
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                       DWORD_PTR data) {
+                                       DWORD_PTR data) noexcept {
   auto* self = reinterpret_cast<Control*>(data);
+  if (msg == WM_NCDESTROY) {
+    // The window goes with its parent; the control may outlive it.
+    RemoveWindowSubclass(hwnd, &Control::SubclassProc, 1);
+    self->hwnd_ = nullptr;
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  try {
+    Application::DispatchScope scope;
+    return self->HandleSubclassMessage(hwnd, msg, wp, lp);
+  } catch (...) {
+    if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);  // or the failing paint comes back at once
+    Application::Instance().HandleException(std::current_exception());
+    return 0;
+  }
+}
+
+LRESULT Control::HandleSubclassMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
   switch (msg) {
     case WM_SETCURSOR:
-      if (self->hand_cursor_ && LOWORD(lp) == HTCLIENT) {
+      if (hand_cursor_ && LOWORD(lp) == HTCLIENT) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
       }
       break;
     case WM_MOUSEMOVE:
-      Fire(self->on_mouse_move);
+      FireEvent(on_mouse_move);
       break;
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -357,13 +399,15 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-      if (self->IsContainer() && self->owner() && self->owner()->hwnd())
-        return SendMessageW(self->owner()->hwnd(), msg, wp, lp);
+    case WM_CTLCOLORSCROLLBAR:
+      // A panel passes its children's notifications to the window.
+      if (IsContainer() && owner() && owner()->hwnd())
+        return SendMessageW(owner()->hwnd(), msg, wp, lp);
       break;
     default:
       break;
   }
-  if (self->SubclassMessage(msg, wp, lp, result)) return result;
+  if (SubclassMessage(msg, wp, lp, result)) return result;
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 

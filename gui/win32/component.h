@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gui/definition.h"
+#include "gui/win32/style.h"
 
 namespace zandrel::gui {
 
@@ -19,6 +20,9 @@ class Form;
 class Control;
 
 using Handler = std::function<void()>;
+// The handler a component's definition names for one of its events (null
+// when it names none); a name without a bound handler is a definition error.
+using HandlerLookup = std::function<Handler(std::u16string_view event)>;
 
 // The text properties a translator can address.
 inline constexpr std::wstring_view kCaption = L"Caption";
@@ -47,29 +51,39 @@ class Component {
   // Second construction step, once every component of the window exists
   // (references to other components by name are resolved here).
   virtual void Resolve(const ComponentDefinition& def);
+  // Takes the handlers of this component's events.
+  virtual void BindEvents(const HandlerLookup& /*lookup*/) {}
+
+  // Whether the children of this component's definition are components
+  // (of a window, a panel, a menu) rather than data (columns, pictures).
+  virtual bool HoldsComponents() const { return false; }
+  // The component this one was added to, or null for a window.
+  Component* holder() const { return holder_; }
+  // Takes a component created inside this one; throws when this kind cannot
+  // hold it.
+  void Adopt(Component& child);
+  // Lets go of a child that is being removed.
+  virtual void Release(Component& /*child*/) {}
+  // The components directly inside this one.
+  virtual std::vector<Component*> ChildComponents() const { return {}; }
 
  protected:
   // Stored values of the text properties; controls mirror them to the screen.
   std::wstring& Stored(std::wstring_view property);
   const std::wstring* FindStored(std::wstring_view property) const;
   virtual void OnTextChanged(std::wstring_view /*property*/) {}
+  // The kind's part of Adopt.
+  virtual void AdoptChild(Component& child);
 
  private:
   Form* owner_;
+  Component* holder_ = nullptr;
   std::wstring name_;
   std::wstring kind_;
   std::vector<std::pair<std::wstring, std::wstring>> texts_;
 };
 
 enum class Align { kNone, kTop, kBottom, kLeft, kRight, kClient };
-
-struct FontSpec {
-  std::wstring face;
-  int height = 0;  // logical height at 96 DPI, negative = character height
-  bool bold = false;
-  bool underline = false;
-  bool operator==(const FontSpec&) const = default;
-};
 
 // A control: a component with its own window inside the form.
 class Control : public Component {
@@ -123,10 +137,17 @@ class Control : public Component {
   Handler on_exit;
   Handler on_mouse_move;
 
+  bool HoldsComponents() const override { return IsContainer(); }
+  void BindEvents(const HandlerLookup& lookup) override;
+  void Release(Component& child) override;
+  std::vector<Component*> ChildComponents() const override;
+
   // Notifications forwarded by the form. Return true when handled.
   virtual bool OnCommand(WORD code);
   virtual bool OnNotify(NMHDR* header, LRESULT& result);
   virtual bool OnDrawItem(DRAWITEMSTRUCT* item);
+  // WM_CTLCOLOR* of this control: set the colours on the device context and
+  // give the background brush (the style's; never a new one).
   virtual bool OnControlColor(HDC dc, HBRUSH& brush);
 
   // Called by the form's scaling when the DPI changes or fonts are set.
@@ -155,11 +176,13 @@ class Control : public Component {
   // Origin of undocked children's Left/Top, in pixels, relative to this window.
   virtual POINT ChildOrigin() const { return {0, 0}; }
   void OnTextChanged(std::wstring_view property) override;
+  void AdoptChild(Component& child) override;
   int Scale(int value) const;
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                       DWORD_PTR data);
+                                       DWORD_PTR data) noexcept;
+  LRESULT HandleSubclassMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void PlaceSelf(const RECT& rect);
 
   HWND hwnd_ = nullptr;
@@ -180,7 +203,11 @@ class Control : public Component {
   friend class Form;
 };
 
-// Fonts are shared by all controls that use the same face, size and DPI.
-HFONT GetFont(const FontSpec& spec, UINT dpi);
+// The application's style, which every painting path reads.
+Style& CurrentStyle();
+
+// Runs an event handler when one is bound; what it throws goes to the
+// default error handler.
+void FireEvent(const Handler& handler);
 
 }  // namespace zandrel::gui

@@ -3,9 +3,11 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include "gui/win32/application.h"
-#include "gui/win32/form.h"
 #include "core/text.h"
+#include "gui/win32/application.h"
+#include "gui/win32/component_factory.h"
+#include "gui/win32/form.h"
+#include "platform/handles.h"
 #include "platform/wide.h"
 
 namespace zandrel::gui {
@@ -15,15 +17,16 @@ namespace {
 const wchar_t kLabelClass[] = L"ZandrelLabel";
 const wchar_t kImageClass[] = L"ZandrelImage";
 
-void Fire(const Handler& handler) {
-  if (handler) Application::Instance().Invoke(handler);
-}
+using platform::ScopedPaint;
+using platform::ScopedSelect;
+using platform::WindowDC;
 
 // Paints what lies behind a self-drawn control: the parent's themed
-// background where there is one, the dialog colour otherwise.
+// background in the plain look, the style's face otherwise.
 void PaintParentBackground(HWND hwnd, HDC dc, RECT rc) {
-  if (FAILED(DrawThemeParentBackground(hwnd, dc, &rc)))
-    FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+  const auto& style = CurrentStyle();
+  if (!style.plain() || FAILED(DrawThemeParentBackground(hwnd, dc, &rc)))
+    FillRect(dc, &rc, style.Brush(ColorRole::kFace));
 }
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -31,16 +34,37 @@ LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 int TextHeight(HWND hwnd, HFONT font) {
-  HDC dc = GetDC(hwnd);
-  HGDIOBJ old = SelectObject(dc, font);
+  WindowDC dc(hwnd);
+  ScopedSelect select(dc.get(), font);
   TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
+  GetTextMetricsW(dc.get(), &tm);
   return tm.tmHeight;
 }
 
+// Text on the window colour (editable edits and the log) or on the face
+// (read-only edits and check boxes, which ask with WM_CTLCOLORSTATIC).
+HBRUSH ColorsForText(HDC dc, bool on_face) {
+  const auto& style = CurrentStyle();
+  const ColorRole back = on_face ? ColorRole::kFace : ColorRole::kWindow;
+  SetTextColor(dc, style.Color(ColorRole::kWindowText));
+  SetBkColor(dc, style.Color(back));
+  return style.Brush(back);
+}
+
 }  // namespace
+
+void RegisterControlKinds(ComponentFactory& factory) {
+  factory.Register<TabStrip>(u"TabStrip");
+  factory.Register<GroupBox>(u"GroupBox");
+  factory.Register<Button>(u"Button");
+  factory.Register<SpeedButton>(u"SpeedButton");
+  factory.Register<CheckBox>(u"CheckBox");
+  factory.Register<Edit>(u"Edit");
+  factory.Register<Memo>(u"Memo");
+  factory.Register<ProgressBar>(u"ProgressBar");
+  factory.Register<Label>(u"Label");
+  factory.Register<Image>(u"Image");
+}
 
 void RegisterControlClasses() {
   static bool done = false;
@@ -71,19 +95,17 @@ bool TabStrip::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     case WM_ERASEBKGND: {
       RECT rc;
       GetClientRect(hwnd(), &rc);
-      FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
+      FillRect(reinterpret_cast<HDC>(wp), &rc, CurrentStyle().Brush(ColorRole::kFace));
       result = TRUE;
       return true;
     }
     case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wp), true);
+      result = 0;
+      return true;
     case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC dc = msg == WM_PAINT ? BeginPaint(hwnd(), &ps) : reinterpret_cast<HDC>(wp);
-      RECT rc;
-      GetClientRect(hwnd(), &rc);
-      if (msg == WM_PRINTCLIENT) FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
-      FrameRect(dc, &rc, GetSysColorBrush(COLOR_3DLIGHT));
-      if (msg == WM_PAINT) EndPaint(hwnd(), &ps);
+      ScopedPaint paint(hwnd());
+      Paint(paint.dc(), false);
       result = 0;
       return true;
     }
@@ -92,14 +114,23 @@ bool TabStrip::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   }
 }
 
+void TabStrip::Paint(HDC dc, bool with_background) {
+  const auto& style = CurrentStyle();
+  RECT rc;
+  GetClientRect(hwnd(), &rc);
+  if (with_background) FillRect(dc, &rc, style.Brush(ColorRole::kFace));
+  FrameRect(dc, &rc, style.Brush(ColorRole::kPanelFrame));
+}
+
 // --- GroupBox ------------------------------------------------------------------
 
 RECT GroupBox::ChildArea() const {
   RECT r{};
   if (!hwnd()) return r;
   GetClientRect(hwnd(), &r);
-  r.top += TextHeight(hwnd(), font_handle()) + Scale(1);
-  InflateRect(&r, -Scale(3), -Scale(3));
+  const StyleMetrics& metrics = CurrentStyle().metrics();
+  r.top += TextHeight(hwnd(), font_handle()) + Scale(metrics.group_caption_gap);
+  InflateRect(&r, -Scale(metrics.group_padding), -Scale(metrics.group_padding));
   return r;
 }
 
@@ -121,13 +152,13 @@ Button::Button(Form* owner, const ComponentDefinition& def) : Control(owner, def
 bool Button::OnCommand(WORD code) {
   switch (code) {
     case BN_CLICKED:
-      Fire(on_click);
+      FireEvent(on_click);
       return true;
     case BN_SETFOCUS:
-      Fire(on_enter);
+      FireEvent(on_enter);
       return true;
     case BN_KILLFOCUS:
-      Fire(on_exit);
+      FireEvent(on_exit);
       return true;
     default:
       return false;
@@ -153,26 +184,22 @@ SpeedButton::SpeedButton(Form* owner, const ComponentDefinition& def) : Control(
 
 bool SpeedButton::OnCommand(WORD code) {
   if (code != BN_CLICKED) return false;
-  Fire(on_click);
+  FireEvent(on_click);
   return true;
 }
 
 bool SpeedButton::OnDrawItem(DRAWITEMSTRUCT* item) {
   HDC dc = item->hDC;
   RECT rc = item->rcItem;
+  const auto& style = CurrentStyle();
   PaintParentBackground(hwnd(), dc, rc);
-  if (hot_ && enabled()) {
-    HBRUSH hot = CreateSolidBrush(GetSysColor(COLOR_BTNFACE) ^ RGB(16, 16, 16));
-    FillRect(dc, &rc, hot);
-    DeleteObject(hot);
-  }
+  if (hot_ && enabled()) FillRect(dc, &rc, style.Brush(ColorRole::kHotFace));
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-  HGDIOBJ old = SelectObject(dc, font_handle());
+  SetTextColor(dc, style.Color(enabled() ? ColorRole::kFaceText : ColorRole::kGrayText));
+  ScopedSelect select(dc, font_handle());
   const std::wstring caption = GetText(kCaption);
   DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &rc,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
   return true;
 }
 
@@ -206,7 +233,12 @@ void CheckBox::SetChecked(bool checked) {
   if (checked_ == checked) return;
   checked_ = checked;
   if (hwnd()) SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  Fire(on_click);
+  FireEvent(on_click);
+}
+
+bool CheckBox::OnControlColor(HDC dc, HBRUSH& brush) {
+  brush = ColorsForText(dc, true);
+  return true;
 }
 
 bool CheckBox::OnCommand(WORD code) {
@@ -250,8 +282,13 @@ void Edit::OnTextChanged(std::wstring_view property) {
                  reinterpret_cast<LPARAM>(Component::GetText(kTextHint).c_str()));
 }
 
+bool Edit::OnControlColor(HDC dc, HBRUSH& brush) {
+  brush = ColorsForText(dc, read_only_);
+  return true;
+}
+
 bool Edit::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
-  if (msg == WM_LBUTTONUP) Fire(on_click);
+  if (msg == WM_LBUTTONUP) FireEvent(on_click);
   return false;
 }
 
@@ -265,6 +302,11 @@ DWORD Memo::Style() const {
 
 void Memo::AfterCreate() {
   SendMessageW(hwnd(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+}
+
+bool Memo::OnControlColor(HDC dc, HBRUSH& brush) {
+  brush = ColorsForText(dc, false);
+  return true;
 }
 
 void Memo::Clear() {
@@ -340,9 +382,9 @@ Label::Label(Form* owner, const ComponentDefinition& def) : Control(owner, def) 
                              : TextLayout::kTop;
   const std::u16string c = def.Word(u"FontColor", u"default");
   if (c == u"blue")
-    color_ = RGB(0, 0, 255);
+    color_ = ColorRole::kLinkText;
   else if (c == u"black")
-    color_ = RGB(0, 0, 0);
+    color_ = ColorRole::kStrongText;
 }
 
 const wchar_t* Label::WindowClass() const {
@@ -360,14 +402,14 @@ void Label::OnTextChanged(std::wstring_view) {
 void Label::FitToContent(RECT& rect) const {
   if (!hwnd()) return;
   const std::wstring text = GetText(kCaption);
-  HDC dc = GetDC(hwnd());
-  HGDIOBJ old = SelectObject(dc, font_handle());
-  // Measured the way Paint draws it.
   RECT needed{0, 0, 0, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
-            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd(), dc);
+  {
+    WindowDC dc(hwnd());
+    ScopedSelect select(dc.get(), font_handle());
+    // Measured the way Paint draws it.
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  }
   const LONG missing = (needed.right - needed.left) - (rect.right - rect.left);
   if (missing <= 0) return;
   if (align_ == TextAlign::kRight) {
@@ -385,8 +427,8 @@ void Label::Paint(HDC dc) {
   GetClientRect(hwnd(), &rc);
   PaintParentBackground(hwnd(), dc, rc);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, color_ != CLR_INVALID ? color_ : GetSysColor(COLOR_WINDOWTEXT));
-  HGDIOBJ old = SelectObject(dc, font_handle());
+  SetTextColor(dc, CurrentStyle().Color(color_));
+  ScopedSelect select(dc, font_handle());
   const std::wstring text = caption();
   UINT flags = DT_SINGLELINE | DT_NOPREFIX;
   flags |= align_ == TextAlign::kCenter  ? DT_CENTER
@@ -396,16 +438,13 @@ void Label::Paint(HDC dc) {
            : layout_ == TextLayout::kBottom ? DT_BOTTOM
                                             : DT_TOP;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags);
-  SelectObject(dc, old);
 }
 
 bool Label::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
   switch (msg) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      Paint(dc);
-      EndPaint(hwnd(), &ps);
+      ScopedPaint paint(hwnd());
+      Paint(paint.dc());
       result = 0;
       return true;
     }
@@ -413,7 +452,7 @@ bool Label::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
       result = TRUE;
       return true;
     case WM_LBUTTONUP:
-      Fire(on_click);
+      FireEvent(on_click);
       return false;
     default:
       return false;
@@ -422,18 +461,15 @@ bool Label::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
 
 // --- Image ---------------------------------------------------------------------
 
-Image::~Image() {
-  if (icon_) DestroyIcon(icon_);
-}
+Image::~Image() = default;
 
 const wchar_t* Image::WindowClass() const {
   RegisterControlClasses();
   return kImageClass;
 }
 
-void Image::SetIcon(HICON icon) {
-  if (icon_) DestroyIcon(icon_);
-  icon_ = icon;
+void Image::SetIcon(platform::UniqueIcon icon) {
+  icon_ = std::move(icon);
   Invalidate();
 }
 
@@ -443,17 +479,15 @@ bool Image::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     return true;
   }
   if (msg != WM_PAINT) return false;
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd(), &ps);
+  ScopedPaint paint(hwnd());
   RECT rc;
   GetClientRect(hwnd(), &rc);
-  PaintParentBackground(hwnd(), dc, rc);
+  PaintParentBackground(hwnd(), paint.dc(), rc);
   if (icon_) {
     const int side = std::min(rc.right - rc.left, rc.bottom - rc.top);
-    DrawIconEx(dc, (rc.right - side) / 2, (rc.bottom - side) / 2, icon_, side, side, 0, nullptr,
-               DI_NORMAL);
+    DrawIconEx(paint.dc(), (rc.right - side) / 2, (rc.bottom - side) / 2, icon_.get(), side, side,
+               0, nullptr, DI_NORMAL);
   }
-  EndPaint(hwnd(), &ps);
   result = 0;
   return true;
 }

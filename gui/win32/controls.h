@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gui/win32/component.h"
+#include "platform/handles.h"
 
 namespace zandrel::gui {
 
@@ -25,6 +26,7 @@ class TabStrip : public Control {
   bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  void Paint(HDC dc, bool with_background);
   std::vector<std::wstring> tabs_;
 };
 
@@ -83,6 +85,7 @@ class CheckBox : public Control {
   // Changing the state runs the click handler, as a user's click does.
   void SetChecked(bool checked);
   bool OnCommand(WORD code) override;
+  bool OnControlColor(HDC dc, HBRUSH& brush) override;
 
  protected:
   const wchar_t* WindowClass() const override { return L"BUTTON"; }
@@ -103,6 +106,7 @@ class Edit : public Control {
   std::wstring GetText(std::wstring_view property) const override;
   std::wstring text() const { return GetText(kText); }
   void SetTextValue(const std::wstring& text) { SetText(kText, text); }
+  bool OnControlColor(HDC dc, HBRUSH& brush) override;
 
  protected:
   const wchar_t* WindowClass() const override { return L"EDIT"; }
@@ -128,6 +132,7 @@ class Memo : public Control {
   int line_count();
   void ScrollToEnd();
   void FlushPending() override;
+  bool OnControlColor(HDC dc, HBRUSH& brush) override;
 
  protected:
   const wchar_t* WindowClass() const override { return L"EDIT"; }
@@ -183,7 +188,7 @@ class Label : public Control {
   void Paint(HDC dc);
   TextAlign align_ = TextAlign::kLeft;
   TextLayout layout_ = TextLayout::kTop;
-  COLORREF color_ = CLR_INVALID;
+  ColorRole color_ = ColorRole::kWindowText;
 };
 
 // A picture: an icon drawn centred and scaled to the control.
@@ -191,15 +196,14 @@ class Image : public Control {
  public:
   using Control::Control;
   ~Image() override;
-  // Takes ownership of the icon.
-  void SetIcon(HICON icon);
+  void SetIcon(platform::UniqueIcon icon);
 
  protected:
   const wchar_t* WindowClass() const override;
   bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
-  HICON icon_ = nullptr;
+  platform::UniqueIcon icon_;
 };
 
 // Registers the window classes of the self-drawn controls.

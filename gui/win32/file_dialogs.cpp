@@ -2,6 +2,7 @@
 
 #include <shobjidl.h>
 
+#include "gui/win32/component_factory.h"
 #include "platform/com.h"
 #include "platform/errors.h"
 #include "platform/wide.h"
@@ -19,14 +20,17 @@ void Check(HRESULT hr, const wchar_t* what) {
 std::optional<std::wstring> ResultPath(IFileDialog* dialog) {
   ComPtr<IShellItem> item;
   if (FAILED(dialog->GetResult(item.Put())) || !item) return std::nullopt;
-  PWSTR path = nullptr;
-  if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return std::nullopt;
-  std::wstring result(path);
-  CoTaskMemFree(path);
-  return result;
+  platform::CoTaskString path;
+  if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path.Put())) || !path) return std::nullopt;
+  return std::wstring(path.get());
 }
 
 }  // namespace
+
+void RegisterFileDialogKinds(ComponentFactory& factory) {
+  factory.Register<FileDialog>(u"FileOpenDialog");
+  factory.Register<FileDialog>(u"FileSaveDialog");
+}
 
 FileDialog::FileDialog(Form* owner, const ComponentDefinition& def) : Component(owner, def) {
   save_ = def.kind == u"FileSaveDialog";

@@ -6,11 +6,10 @@
 
 #include "core/text.h"
 #include "gui/win32/application.h"
+#include "gui/win32/component_factory.h"
 #include "gui/win32/controls.h"
-#include "gui/win32/file_dialogs.h"
-#include "gui/win32/image_list.h"
-#include "gui/win32/list_view.h"
 #include "gui/win32/menu.h"
+#include "platform/system_function.h"
 #include "platform/wide.h"
 
 namespace zandrel::gui {
@@ -27,8 +26,7 @@ const wchar_t kFormProperty[] = L"ZandrelForm";
 // user it needs Windows 10.
 template <class Fn>
 Fn User32Function(const char* name) {
-  return reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+  return platform::SystemFunction<Fn>(L"user32.dll", name);
 }
 
 UINT SystemDpi() {
@@ -71,14 +69,19 @@ Form::Form(const ComponentDefinition& def)
   Application::Instance().RegisterForm(this);
 }
 
+Form::Form(const wchar_t* definition_resource) : Form(LoadDefinition(definition_resource)) {}
+
 Form::~Form() {
-  Application::Instance().UnregisterForm(this);
+  Application& app = Application::Instance();
+  app.UnregisterForm(this);
+  app.DestroyDeferred(this);
   Form::DestroyHandle();
 }
 
 ComponentDefinition Form::LoadDefinition(const wchar_t* resource_name) {
   HMODULE module = GetModuleHandleW(nullptr);
   HRSRC found = FindResourceW(module, resource_name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+  // Resources of the program itself stay mapped for the whole run.
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (!bytes)
@@ -91,6 +94,10 @@ ComponentDefinition Form::LoadDefinition(const wchar_t* resource_name) {
 
 Form* Form::FromHandle(HWND hwnd) {
   return static_cast<Form*>(GetPropW(hwnd, kFormProperty));
+}
+
+std::wstring Form::ToWideName(const ComponentDefinition& def) {
+  return ToWide(def.name);
 }
 
 void Form::MissingComponent(std::wstring_view name) {
@@ -125,7 +132,7 @@ std::wstring Form::CatalogueText(std::wstring_view entry) const {
 void Form::Build() {
   if (built_) return;
   built_ = true;
-  CreateChildren(def_, this);
+  for (const auto& child : def_.children) CreateComponent(child, *this);
   for (auto& [component, def] : pending_resolve_) component->Resolve(*def);
   pending_resolve_.clear();
   on_activate = FindHandler(def_, u"OnActivate");
@@ -136,86 +143,77 @@ void Form::Build() {
   CreateWindowHandle();
 }
 
-void Form::CreateChildren(const ComponentDefinition& def, Control* parent_control) {
-  for (const auto& child : def.children) CreateComponent(child, parent_control);
-}
-
-Component* Form::CreateComponent(const ComponentDefinition& def, Control* parent_control) {
-  std::unique_ptr<Component> made;
-  const std::u16string& kind = def.kind;
-  if (kind == u"TabStrip")
-    made = std::make_unique<TabStrip>(this, def);
-  else if (kind == u"GroupBox")
-    made = std::make_unique<GroupBox>(this, def);
-  else if (kind == u"Button")
-    made = std::make_unique<Button>(this, def);
-  else if (kind == u"SpeedButton")
-    made = std::make_unique<SpeedButton>(this, def);
-  else if (kind == u"CheckBox")
-    made = std::make_unique<CheckBox>(this, def);
-  else if (kind == u"Edit")
-    made = std::make_unique<Edit>(this, def);
-  else if (kind == u"Memo")
-    made = std::make_unique<Memo>(this, def);
-  else if (kind == u"ProgressBar")
-    made = std::make_unique<ProgressBar>(this, def);
-  else if (kind == u"ListView")
-    made = std::make_unique<ListView>(this, def);
-  else if (kind == u"Label")
-    made = std::make_unique<Label>(this, def);
-  else if (kind == u"Image")
-    made = std::make_unique<Image>(this, def);
-  else if (kind == u"ImageList")
-    made = std::make_unique<ImageList>(this, def);
-  else if (kind == u"PopupMenu")
-    made = std::make_unique<PopupMenu>(this, def);
-  else if (kind == u"FileOpenDialog" || kind == u"FileSaveDialog")
-    made = std::make_unique<FileDialog>(this, def);
-  else if (kind == u"Component")
-    made = std::make_unique<Component>(this, def);
-  else
-    throw DefinitionError("window definition, line " + std::to_string(def.line) +
-                          ": unknown component kind " + ToUtf8(kind));
+Component& Form::CreateComponent(const ComponentDefinition& def, Component& holder) {
   if (!def.name.empty() && Find(ToWide(def.name)))
     throw DefinitionError("duplicate component name " + ToUtf8(def.name));
-
-  Component* component = made.get();
-  order_.push_back(component);
+  std::unique_ptr<Component> made = ComponentFactory::Instance().Create(*this, def);
+  made->BindEvents([this, &def](std::u16string_view event) { return FindHandler(def, event); });
+  Component& component = *made;
+  owned_.reserve(owned_.size() + 1);
+  order_.reserve(order_.size() + 1);
+  pending_resolve_.reserve(pending_resolve_.size() + 1);
+  holder.Adopt(component);  // from here on nothing throws before it is registered
   owned_.push_back(std::move(made));
-  pending_resolve_.emplace_back(component, &def);
-
-  if (auto* control = dynamic_cast<Control*>(component)) {
-    parent_control->AddChild(control);
-    if (auto* button = dynamic_cast<Button*>(control); button && def.Boolean(u"Default", false))
-      designed_default_ = button;
-    control->on_click = FindHandler(def, u"OnClick");
-    control->on_enter = FindHandler(def, u"OnEnter");
-    control->on_exit = FindHandler(def, u"OnExit");
-    control->on_mouse_move = FindHandler(def, u"OnMouseMove");
-    if (auto* list = dynamic_cast<ListView*>(control))
-      list->on_select_item = FindHandler(def, u"OnSelectItem");
-    if (kind == u"TabStrip" || kind == u"GroupBox") CreateChildren(def, control);
-  } else if (auto* menu = dynamic_cast<PopupMenu*>(component)) {
-    CreateMenuItems(def, menu, nullptr);
-  }
+  order_.push_back(&component);
+  pending_resolve_.emplace_back(&component, &def);
+  if (auto* button = dynamic_cast<Button*>(&component); button && def.Boolean(u"Default", false))
+    designed_default_ = button;
+  if (component.HoldsComponents())
+    for (const auto& child : def.children) CreateComponent(child, component);
   return component;
 }
 
-void Form::CreateMenuItems(const ComponentDefinition& def, PopupMenu* menu, MenuItem* parent) {
-  for (const auto& child : def.children) {
-    if (child.kind != u"MenuItem") throw DefinitionError("menus hold only MenuItem entries");
-    auto item = std::make_unique<MenuItem>(this, child);
-    MenuItem* raw = item.get();
-    if (!child.name.empty() && Find(ToWide(child.name)))
-      throw DefinitionError("duplicate component name " + ToUtf8(child.name));
-    order_.push_back(raw);
-    owned_.push_back(std::move(item));
-    raw->on_click = FindHandler(child, u"OnClick");
-    if (parent)
-      parent->AddItem(raw);
-    else
-      menu->AddItem(raw);
-    CreateMenuItems(child, menu, raw);
+Component& Form::AddComponent(const ComponentDefinition& def, Component& holder) {
+  if (!built_) throw DefinitionError("components are added once the window is built");
+  const std::size_t first = order_.size();
+  // Resolved and bound here: nothing keeps the definition afterwards.
+  try {
+    CreateComponent(def, holder);
+    for (auto& [added, added_def] : pending_resolve_) added->Resolve(*added_def);
+    pending_resolve_.clear();
+  } catch (...) {
+    // What was made of a faulty definition goes again.
+    pending_resolve_.clear();
+    if (order_.size() > first) RemoveComponent(*order_[first]);
+    throw;
+  }
+  Component& component = *order_[first];
+  // The new controls get their windows inside their holder's.
+  for (std::size_t i = first; i < order_.size(); ++i) {
+    auto* control = dynamic_cast<Control*>(order_[i]);
+    if (control && control->parent() && control->parent()->hwnd() && !control->hwnd())
+      control->CreateHandle(control->parent()->hwnd());
+  }
+  if (auto* control = dynamic_cast<Control*>(&component); control && control->parent())
+    control->parent()->LayoutChildren();
+  return component;
+}
+
+void Form::RemoveComponent(Component& component) {
+  if (&component == this) throw DefinitionError("a window cannot remove itself");
+  // The component and everything inside it, outermost first.
+  std::vector<Component*> doomed{&component};
+  for (std::size_t i = 0; i < doomed.size(); ++i)
+    for (Component* child : doomed[i]->ChildComponents()) doomed.push_back(child);
+  if (Component* holder = component.holder()) holder->Release(component);
+  if (default_button_ && std::find(doomed.begin(), doomed.end(), default_button_) != doomed.end())
+    SetDefaultButton(nullptr);
+  if (designed_default_ &&
+      std::find(doomed.begin(), doomed.end(), designed_default_) != doomed.end())
+    designed_default_ = nullptr;
+  Application& app = Application::Instance();
+  // Innermost first, so nothing outlives what holds it.
+  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+    Component* c = *it;
+    std::erase(order_, c);
+    auto owned = std::find_if(owned_.begin(), owned_.end(),
+                              [c](const std::unique_ptr<Component>& p) { return p.get() == c; });
+    if (owned == owned_.end()) continue;
+    std::unique_ptr<Component> taken = std::move(*owned);
+    owned_.erase(owned);
+    // While an event is dispatched the component may be the one whose
+    // handler runs; otherwise it goes here and now.
+    app.DeferDestroy(std::move(taken));
   }
 }
 
@@ -227,7 +225,7 @@ void Form::CreateWindowHandle() {
     wc.lpfnWndProc = &Form::WindowProc;
     wc.hInstance = Application::Instance().instance();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hbrBackground = nullptr;  // painted from the style (WM_ERASEBKGND)
     wc.lpszClassName = class_name_.c_str();
     wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
     wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, L"MAINICON", IMAGE_ICON,
@@ -407,7 +405,7 @@ void Form::OnActivateMessage(WPARAM wp, LPARAM lp) {
   if (on_activate) app.Invoke(on_activate);
 }
 
-LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   Form* self = FromHandle(hwnd);
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
@@ -421,38 +419,73 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
-  return self->Proc(hwnd, msg, wp, lp);
+  try {
+    Application::DispatchScope scope;
+    return self->Proc(hwnd, msg, wp, lp);
+  } catch (...) {
+    if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);  // or the failing paint comes back at once
+    Application::Instance().HandleException(std::current_exception());
+    return 0;
+  }
 }
 
-LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  LRESULT result = 0;
-  bool handled = false;
-  try {
-    handled = HandleMessage(msg, wp, lp, result);
-  } catch (...) {
-    Application::Instance().HandleException(std::current_exception());
-  }
-  if (handled) return result;
-  Application& app = Application::Instance();
+bool Form::RouteControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
     case WM_COMMAND: {
       Control* control =
           lp ? ControlFromHandle(reinterpret_cast<HWND>(lp)) : ControlFromId(LOWORD(wp));
       if (control) control->OnCommand(HIWORD(wp));
-      return 0;
+      result = 0;
+      return true;
     }
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lp);
-      if (Control* control = ControlFromHandle(header->hwndFrom))
-        if (control->OnNotify(header, result)) return result;
-      break;
+      Control* control = ControlFromHandle(header->hwndFrom);
+      return control && control->OnNotify(header, result);
     }
     case WM_DRAWITEM: {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-      if (Control* control = ControlFromHandle(item->hwndItem))
-        if (control->OnDrawItem(item)) return TRUE;
-      break;
+      Control* control = ControlFromHandle(item->hwndItem);
+      if (!control || !control->OnDrawItem(item)) return false;
+      result = TRUE;
+      return true;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR: {
+      Control* control = ControlFromHandle(reinterpret_cast<HWND>(lp));
+      HBRUSH brush = nullptr;
+      if (!control || !control->OnControlColor(reinterpret_cast<HDC>(wp), brush) || !brush)
+        return false;
+      result = reinterpret_cast<LRESULT>(brush);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  if (HandleMessage(msg, wp, lp, result)) return result;
+  if (RouteControlMessage(msg, wp, lp, result)) return result;
+  Application& app = Application::Instance();
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT rc;
+      GetClientRect(hwnd, &rc);
+      FillRect(reinterpret_cast<HDC>(wp), &rc, CurrentStyle().Brush(ColorRole::kFace));
+      return TRUE;
+    }
+    case WM_SETTINGCHANGE:
+      if (on_setting_change) {
+        const auto* area = reinterpret_cast<const wchar_t*>(lp);
+        const std::wstring text = area ? area : L"";
+        app.Invoke([this, &text] { on_setting_change(text); });
+      }
+      break;
     case kMenuCommandMessage:
       if (MenuItem* item = MenuItem::FromCommand(static_cast<UINT>(wp))) item->Click();
       return 0;
@@ -470,6 +503,9 @@ LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (on_close) app.Invoke(on_close);
       if (modal_) {
         modal_done_ = true;
+        // A close that arrives as a sent message (from a worker's step, say)
+        // leaves the modal loop waiting for a posted one: wake it.
+        PostMessageW(hwnd, WM_NULL, 0, 0);
       } else if (this == app.main_form()) {
         Hide();
         app.Terminate();

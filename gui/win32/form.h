@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <functional>
 #include <map>
+#include <span>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,6 +26,8 @@ class Form : public Control {
   static constexpr UINT kMenuCommandMessage = WM_APP + 1;
 
   explicit Form(const ComponentDefinition& def);
+  // The definition compiled into the program under this resource name.
+  explicit Form(const wchar_t* definition_resource);
   ~Form() override;
 
   // The definition compiled into the program under this resource name.
@@ -36,7 +40,7 @@ class Form : public Control {
   // Binds a window's own methods under their names.
   template <class Window>
   void BindMethods(Window* window,
-                   std::initializer_list<std::pair<const wchar_t*, void (Window::*)()>> methods) {
+                   std::span<const std::pair<const wchar_t*, void (Window::*)()>> methods) {
     for (const auto& [name, method] : methods)
       Bind(name, [window, method = method] { (window->*method)(); });
   }
@@ -44,6 +48,22 @@ class Form : public Control {
   void Build();
 
   const std::vector<Component*>& components() const { return order_; }
+
+  // Components at run time. A component made from a definition after Build
+  // joins its holder (a panel, a menu, a menu item, or the window itself)
+  // and is registered by name like the defined ones; its handlers are looked
+  // up among the bound ones.
+  Component& AddComponent(const ComponentDefinition& def, Component& holder);
+  template <class T>
+  T& Add(const ComponentDefinition& def, Component& holder) {
+    T* typed = dynamic_cast<T*>(&AddComponent(def, holder));
+    if (!typed) MissingComponent(ToWideName(def));
+    return *typed;
+  }
+  // Removes a component with everything it holds. It leaves the lookups and
+  // the screen at once; it is destroyed once the event being dispatched (the
+  // click that removes it, say) has run to its end.
+  void RemoveComponent(Component& component);
   Component* Find(std::wstring_view name) const;
   template <class T>
   T& Get(std::wstring_view name) const {
@@ -80,6 +100,9 @@ class Form : public Control {
   Handler on_close;
   Handler on_destroy;
   Handler on_show;
+  // WM_SETTINGCHANGE, with the name of the changed area ("ImmersiveColorSet",
+  // ...; empty when the message names none).
+  std::function<void(std::wstring_view area)> on_setting_change;
 
  protected:
   // Window messages seen before the form's own handling; true = handled.
@@ -92,12 +115,11 @@ class Form : public Control {
 
  private:
   [[noreturn]] static void MissingComponent(std::wstring_view name);
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static std::wstring ToWideName(const ComponentDefinition& def);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
   LRESULT Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  void CreateChildren(const ComponentDefinition& def, Control* parent_control);
-  Component* CreateComponent(const ComponentDefinition& def, Control* parent_control);
-  void CreateMenuItems(const ComponentDefinition& def, class PopupMenu* menu,
-                       class MenuItem* parent);
+  bool RouteControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  Component& CreateComponent(const ComponentDefinition& def, Component& holder);
   Handler FindHandler(const ComponentDefinition& def, std::u16string_view event) const;
   void CreateWindowHandle();
   void ApplyDpi(UINT dpi);
@@ -117,6 +139,24 @@ class Form : public Control {
   bool modal_ = false;
   bool modal_done_ = false;
   bool built_ = false;
+};
+
+// Binds a window's handlers by name and builds it. A window declares one of
+// these as its first member, so that the component references declared
+// after it are taken from the built window:
+//
+//   class TForm8 : public gui::Form {
+//     gui::BuiltForm<TForm8> built_;
+//    public:
+//     gui::Button& Button1;
+//     TForm8() : Form(L"FORM8"), built_(this, kHandlers), Button1(Get<gui::Button>(L"Button1")) {}
+template <class Window>
+struct BuiltForm {
+  using Methods = std::span<const std::pair<const wchar_t*, void (Window::*)()>>;
+  BuiltForm(Window* window, Methods methods) {
+    window->BindMethods(window, methods);
+    window->Build();
+  }
 };
 
 }  // namespace zandrel::gui

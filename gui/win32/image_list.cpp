@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gui/win32/application.h"
+#include "gui/win32/component_factory.h"
 #include "gui/win32/form.h"
 #include "core/text.h"
 #include "platform/wide.h"
@@ -20,9 +21,11 @@ ImageList::ImageList(Form* owner, const ComponentDefinition& def) : Component(ow
   std::sort(pictures_.begin(), pictures_.end());
 }
 
-ImageList::~ImageList() {
-  if (himl_) ImageList_Destroy(himl_);
+void RegisterImageListKinds(ComponentFactory& factory) {
+  factory.Register<ImageList>(u"ImageList");
 }
+
+ImageList::~ImageList() = default;
 
 int ImageList::width() const {
   return MulDiv(width_, static_cast<int>(owner()->dpi()), 96);
@@ -35,36 +38,43 @@ HIMAGELIST ImageList::handle() {
   if (!himl_) {
     // A large growth step: lists of thousands of previews would otherwise be
     // copied over and over while they grow.
-    himl_ = ImageList_Create(width(), height(), ILC_COLOR32, 16, 256);
+    himl_.reset(ImageList_Create(width(), height(), ILC_COLOR32, 16, 256));
     AddPictures();
-    for (auto& listener : listeners_) listener(himl_);
+    for (auto& listener : listeners_) listener(himl_.get());
   }
-  return himl_;
+  return himl_.get();
 }
+
+namespace {
+
+BITMAPINFO TopDown32(int width, int height) {
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  return bi;
+}
+
+}  // namespace
 
 void ImageList::AddPictures() {
   // Pictures sit at fixed indexes; the places before them stay transparent.
   for (const auto& [index, resource] : pictures_) {
-    while (ImageList_GetImageCount(himl_) < index) {
-      BITMAPINFO bi{};
-      bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width(), -height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    while (ImageList_GetImageCount(himl_.get()) < index) {
+      const BITMAPINFO bi = TopDown32(width(), height());
       void* bits = nullptr;
-      HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+      platform::UniqueBitmap color(
+          CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
       if (!color) break;
-      ImageList_Add(himl_, color, nullptr);
-      DeleteObject(color);
+      ImageList_Add(himl_.get(), color.get(), nullptr);
     }
-    HICON icon = static_cast<HICON>(LoadImageW(Application::Instance().instance(), resource.c_str(),
-                                               IMAGE_ICON, width(), height(), LR_DEFAULTCOLOR));
-    if (icon) {
-      ImageList_ReplaceIcon(himl_, -1, icon);
-      DestroyIcon(icon);
-    }
+    platform::UniqueIcon icon(static_cast<HICON>(LoadImageW(Application::Instance().instance(),
+                                                            resource.c_str(), IMAGE_ICON, width(),
+                                                            height(), LR_DEFAULTCOLOR)));
+    if (icon) ImageList_ReplaceIcon(himl_.get(), -1, icon.get());
   }
 }
 
 int ImageList::count() const {
-  return himl_ ? ImageList_GetImageCount(himl_) : 0;
+  return himl_ ? ImageList_GetImageCount(himl_.get()) : 0;
 }
 
 int ImageList::AddIcon(HICON icon) {
@@ -73,59 +83,52 @@ int ImageList::AddIcon(HICON icon) {
 }
 
 void ImageList::Clear() {
-  if (himl_) ImageList_RemoveAll(himl_);
+  if (himl_) ImageList_RemoveAll(himl_.get());
 }
 
 void ImageList::ReleaseHandle() {
   if (!himl_) return;
-  HIMAGELIST old = himl_;
-  himl_ = nullptr;
+  platform::UniqueImageList old = std::move(himl_);
   for (auto& listener : listeners_) listener(nullptr);
-  ImageList_Destroy(old);
 }
 
 void ImageList::AddHandleListener(std::function<void(HIMAGELIST)> listener) {
   listeners_.push_back(std::move(listener));
 }
 
-HBITMAP ImageList::CreateMenuBitmap(int index) {
-  if (index < 0 || index >= ImageList_GetImageCount(handle())) return nullptr;
-  HICON icon = ImageList_GetIcon(handle(), index, ILD_NORMAL);
-  if (!icon) return nullptr;
-  ICONINFO info{};
-  HBITMAP result = nullptr;
-  if (GetIconInfo(icon, &info)) {
-    const int w = width(), h = height();
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
-    std::vector<std::uint32_t> mask(pixels.size());
-    HDC dc = GetDC(nullptr);
-    const bool got = info.hbmColor &&
-                     GetDIBits(dc, info.hbmColor, 0, h, pixels.data(), &bi, DIB_RGB_COLORS) == h;
-    const bool got_mask =
-        info.hbmMask && GetDIBits(dc, info.hbmMask, 0, h, mask.data(), &bi, DIB_RGB_COLORS) == h;
-    ReleaseDC(nullptr, dc);
-    if (got) {
-      const bool has_alpha =
-          std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
-      for (std::size_t i = 0; i < pixels.size(); ++i) {
-        std::uint32_t p = pixels[i];
-        std::uint32_t a = has_alpha ? p >> 24 : ((got_mask && (mask[i] & 0xFFFFFF)) ? 0 : 255);
-        const std::uint32_t r = ((p >> 16) & 0xFF) * a / 255;
-        const std::uint32_t g = ((p >> 8) & 0xFF) * a / 255;
-        const std::uint32_t b = (p & 0xFF) * a / 255;
-        pixels[i] = (a << 24) | (r << 16) | (g << 8) | b;
-      }
-      void* bits = nullptr;
-      result = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-      if (result && bits)
-        std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
-    }
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
+platform::UniqueBitmap ImageList::CreateMenuBitmap(int index) {
+  if (index < 0 || index >= ImageList_GetImageCount(handle())) return {};
+  platform::UniqueIcon icon(ImageList_GetIcon(handle(), index, ILD_NORMAL));
+  platform::IconBitmaps info;
+  if (!info.Read(icon.get())) return {};
+  const int w = width(), h = height();
+  const BITMAPINFO bi = TopDown32(w, h);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
+  std::vector<std::uint32_t> mask(pixels.size());
+  bool got = false, got_mask = false;
+  {
+    platform::WindowDC dc(nullptr);
+    BITMAPINFO query = bi;
+    got = info.color &&
+          GetDIBits(dc.get(), info.color.get(), 0, h, pixels.data(), &query, DIB_RGB_COLORS) == h;
+    query = bi;
+    got_mask = info.mask &&
+               GetDIBits(dc.get(), info.mask.get(), 0, h, mask.data(), &query, DIB_RGB_COLORS) == h;
   }
-  DestroyIcon(icon);
+  if (!got) return {};
+  const bool has_alpha =
+      std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    std::uint32_t p = pixels[i];
+    std::uint32_t a = has_alpha ? p >> 24 : ((got_mask && (mask[i] & 0xFFFFFF)) ? 0 : 255);
+    const std::uint32_t r = ((p >> 16) & 0xFF) * a / 255;
+    const std::uint32_t g = ((p >> 8) & 0xFF) * a / 255;
+    const std::uint32_t b = (p & 0xFF) * a / 255;
+    pixels[i] = (a << 24) | (r << 16) | (g << 8) | b;
+  }
+  void* bits = nullptr;
+  platform::UniqueBitmap result(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (result && bits) std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
   return result;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gui/win32/component.h"
+#include "platform/handles.h"
 
 namespace zandrel::gui {
 
@@ -31,8 +32,9 @@ class ImageList : public Component {
   void Clear();
   // Destroys the system image list; the next use creates a new one.
   void ReleaseHandle();
-  // A premultiplied 32-bit bitmap of one image, for menus; the caller owns it.
-  HBITMAP CreateMenuBitmap(int index);
+  // A premultiplied 32-bit bitmap of one image, for menus; null when the
+  // image cannot be had.
+  platform::UniqueBitmap CreateMenuBitmap(int index);
 
   // Called whenever the system image list handle changes.
   void AddHandleListener(std::function<void(HIMAGELIST)> listener);
@@ -41,7 +43,7 @@ class ImageList : public Component {
   void AddPictures();
   int width_ = 16;
   int height_ = 16;
-  HIMAGELIST himl_ = nullptr;
+  platform::UniqueImageList himl_;
   std::vector<std::pair<int, std::wstring>> pictures_;  // index -> icon resource
   std::vector<std::function<void(HIMAGELIST)>> listeners_;
 };

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "gui/win32/application.h"
+#include "gui/win32/component_factory.h"
 #include "gui/win32/form.h"
 #include "gui/win32/image_list.h"
 #include "gui/win32/menu.h"
@@ -13,13 +14,9 @@ namespace zandrel::gui {
 
 using platform::ToWide;
 
-namespace {
-
-void Fire(const Handler& handler) {
-  if (handler) Application::Instance().Invoke(handler);
+void RegisterListViewKinds(ComponentFactory& factory) {
+  factory.Register<ListView>(u"ListView");
 }
-
-}  // namespace
 
 ListView::ListView(Form* owner, const ComponentDefinition& def) : Control(owner, def) {
   for (const auto& child : def.children) {
@@ -43,6 +40,11 @@ void ListView::Resolve(const ComponentDefinition& def) {
   }
   const std::u16string popup = def.String(u"PopupMenu");
   if (!popup.empty()) popup_menu_ = &owner()->Get<PopupMenu>(ToWide(popup));
+}
+
+void ListView::BindEvents(const HandlerLookup& lookup) {
+  Control::BindEvents(lookup);
+  on_select_item = lookup(u"OnSelectItem");
 }
 
 DWORD ListView::Style() const {
@@ -170,14 +172,14 @@ LPARAM ListView::ItemData(int row) const {
 bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
   switch (header->code) {
     case NM_CLICK:
-      Fire(on_click);
+      FireEvent(on_click);
       result = 0;
       return true;
     case LVN_ITEMCHANGED: {
       auto* change = reinterpret_cast<NMLISTVIEW*>(header);
       if ((change->uChanged & LVIF_STATE) &&
           ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
-        Fire(on_select_item);
+        FireEvent(on_select_item);
       result = 0;
       return true;
     }

@@ -47,6 +47,7 @@ class ListView : public Control {
 
   ImageList* small_images() const { return small_images_; }
   Handler on_select_item;
+  void BindEvents(const HandlerLookup& lookup) override;
 
   bool OnNotify(NMHDR* header, LRESULT& result) override;
 

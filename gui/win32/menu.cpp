@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 
 #include "gui/win32/application.h"
+#include "gui/win32/component_factory.h"
 #include "gui/win32/form.h"
 #include "gui/win32/image_list.h"
 #include "core/text.h"
@@ -36,7 +38,18 @@ void ParseShortcut(const std::wstring& text, UINT& key, bool& ctrl) {
   if (key == 0) throw DefinitionError("unsupported shortcut");
 }
 
+MenuItem& AsMenuItem(Component& child) {
+  auto* item = dynamic_cast<MenuItem*>(&child);
+  if (!item) throw DefinitionError("menus hold only MenuItem entries");
+  return *item;
+}
+
 }  // namespace
+
+void RegisterMenuKinds(ComponentFactory& factory) {
+  factory.Register<PopupMenu>(u"PopupMenu");
+  factory.Register<MenuItem>(u"MenuItem");
+}
 
 MenuItem::MenuItem(Form* owner, const ComponentDefinition& def)
     : Component(owner, def), command_id_(g_next_command++) {
@@ -68,6 +81,19 @@ void MenuItem::AddItem(MenuItem* item) {
 
 void MenuItem::RemoveItem(MenuItem* item) {
   items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
+  if (item->parent_item_ == this) item->parent_item_ = nullptr;
+}
+
+void MenuItem::AdoptChild(Component& child) {
+  AddItem(&AsMenuItem(child));
+}
+
+void MenuItem::Release(Component& child) {
+  if (auto* item = dynamic_cast<MenuItem*>(&child)) RemoveItem(item);
+}
+
+std::vector<Component*> MenuItem::ChildComponents() const {
+  return {items_.begin(), items_.end()};
 }
 
 void MenuItem::SetChecked(bool checked) {
@@ -100,8 +126,22 @@ void PopupMenu::AddItem(MenuItem* item) {
   items_.push_back(item);
 }
 
-HMENU PopupMenu::Build(const std::vector<MenuItem*>& items, std::vector<HBITMAP>& bitmaps) {
-  HMENU menu = CreatePopupMenu();
+void PopupMenu::AdoptChild(Component& child) {
+  AddItem(&AsMenuItem(child));
+}
+
+void PopupMenu::Release(Component& child) {
+  std::erase(items_, dynamic_cast<MenuItem*>(&child));
+}
+
+std::vector<Component*> PopupMenu::ChildComponents() const {
+  return {items_.begin(), items_.end()};
+}
+
+platform::UniqueMenu PopupMenu::Build(const std::vector<MenuItem*>& items,
+                                      std::vector<platform::UniqueBitmap>& bitmaps) {
+  platform::UniqueMenu menu(CreatePopupMenu());
+  if (!menu) throw std::runtime_error("the menu cannot be created");
   UINT position = 0;
   for (MenuItem* item : items) {
     if (!item->visible()) continue;
@@ -110,7 +150,7 @@ HMENU PopupMenu::Build(const std::vector<MenuItem*>& items, std::vector<HBITMAP>
     if (item->IsSeparator()) {
       mii.fMask = MIIM_FTYPE;
       mii.fType = MFT_SEPARATOR;
-      InsertMenuItemW(menu, position++, TRUE, &mii);
+      InsertMenuItemW(menu.get(), position++, TRUE, &mii);
       continue;
     }
     std::wstring text = item->caption();
@@ -120,34 +160,38 @@ HMENU PopupMenu::Build(const std::vector<MenuItem*>& items, std::vector<HBITMAP>
     mii.fState = (item->checked() ? MFS_CHECKED : 0) | (item->enabled() ? 0 : MFS_DISABLED);
     mii.wID = item->command_id();
     mii.dwTypeData = text.data();
+    platform::UniqueMenu submenu;
     if (!item->items().empty()) {
+      submenu = Build(item->items(), bitmaps);
       mii.fMask |= MIIM_SUBMENU;
-      mii.hSubMenu = Build(item->items(), bitmaps);
+      mii.hSubMenu = submenu.get();
     }
     if (images_ && item->image_index() >= 0) {
-      if (HBITMAP bmp = images_->CreateMenuBitmap(item->image_index())) {
-        bitmaps.push_back(bmp);
+      if (platform::UniqueBitmap bmp = images_->CreateMenuBitmap(item->image_index())) {
         mii.fMask |= MIIM_BITMAP;
-        mii.hbmpItem = bmp;
+        mii.hbmpItem = bmp.get();
+        bitmaps.push_back(std::move(bmp));
       }
     }
-    InsertMenuItemW(menu, position++, TRUE, &mii);
+    // Once inserted, a submenu belongs to its menu and goes with it.
+    if (InsertMenuItemW(menu.get(), position++, TRUE, &mii)) submenu.release();
   }
   return menu;
 }
 
 void PopupMenu::Popup(int x, int y) {
-  std::vector<HBITMAP> bitmaps;
-  HMENU menu = Build(items_, bitmaps);
+  // The bitmaps are destroyed after the menu that shows them.
+  std::vector<platform::UniqueBitmap> bitmaps;
+  platform::UniqueMenu menu = Build(items_, bitmaps);
   HWND window = owner()->hwnd();
   SetForegroundWindow(window);
-  shown_ = menu;
+  shown_ = menu.get();
   const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_TOPALIGN |
                      (right_aligned_ ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
-  const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(menu, flags, x, y, window, nullptr));
+  const UINT chosen =
+      static_cast<UINT>(TrackPopupMenuEx(menu.get(), flags, x, y, window, nullptr));
   shown_ = nullptr;
-  DestroyMenu(menu);
-  for (HBITMAP b : bitmaps) DeleteObject(b);
+  menu.reset();
   if (chosen != 0) PostMessageW(window, Form::kMenuCommandMessage, chosen, 0);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gui/win32/component.h"
+#include "platform/handles.h"
 
 namespace zandrel::gui {
 
@@ -49,6 +50,11 @@ class MenuItem : public Component {
   void Click();
   Handler on_click;
 
+  bool HoldsComponents() const override { return true; }
+  void BindEvents(const HandlerLookup& lookup) override { on_click = lookup(u"OnClick"); }
+  void Release(Component& child) override;
+  std::vector<Component*> ChildComponents() const override;
+
   static MenuItem* FromCommand(UINT id);
 
  private:
@@ -65,6 +71,9 @@ class MenuItem : public Component {
   UINT command_id_ = 0;
   MenuItem* parent_item_ = nullptr;
   std::vector<MenuItem*> items_;
+
+ protected:
+  void AdoptChild(Component& child) override;
 };
 
 class PopupMenu : public Component {
@@ -76,6 +85,9 @@ class PopupMenu : public Component {
   const std::vector<MenuItem*>& items() const { return items_; }
   void AddItem(MenuItem* item);
   bool right_aligned() const { return right_aligned_; }
+  bool HoldsComponents() const override { return true; }
+  void Release(Component& child) override;
+  std::vector<Component*> ChildComponents() const override;
   ImageList* images() const { return images_; }
 
   // Shows the menu at a screen point; returns when it closes. A chosen item's
@@ -85,7 +97,9 @@ class PopupMenu : public Component {
   HMENU shown_menu() const { return shown_; }
 
  private:
-  HMENU Build(const std::vector<MenuItem*>& items, std::vector<HBITMAP>& bitmaps);
+  void AdoptChild(Component& child) override;
+  platform::UniqueMenu Build(const std::vector<MenuItem*>& items,
+                             std::vector<platform::UniqueBitmap>& bitmaps);
   std::vector<MenuItem*> items_;
   bool right_aligned_ = false;
   ImageList* images_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 #include "core/file_io.h"
 #include "gui/win32/application.h"
 #include "gui/win32/controls.h"
@@ -9,6 +11,7 @@
 #include "gui/win32/list_view.h"
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
+#include "platform/handles.h"
 #include "platform/wide.h"
 
 namespace zandrel::icons {
@@ -17,22 +20,6 @@ using platform::FromWide;
 using platform::ToWide;
 
 namespace {
-
-// Every icon handle obtained for a preview is destroyed on every path.
-class IconHandle {
- public:
-  explicit IconHandle(HICON icon = nullptr) : icon_(icon) {}
-  ~IconHandle() {
-    if (icon_) DestroyIcon(icon_);
-  }
-  IconHandle(const IconHandle&) = delete;
-  IconHandle& operator=(const IconHandle&) = delete;
-  HICON get() const { return icon_; }
-  explicit operator bool() const { return icon_ != nullptr; }
-
- private:
-  HICON icon_;
-};
 
 HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
   return static_cast<HICON>(LoadImageW(module, id, IMAGE_ICON, size, size, flags));
@@ -81,14 +68,14 @@ int IconListing::AddGroupPreview(const std::u16string& group_name,
       UINT icon_id = 0;
       const UINT n =
           PrivateExtractIconsW(exe_file.c_str(), 0, size, size, &extracted, &icon_id, 1, 0);
-      IconHandle first(extracted);
+      platform::UniqueIcon first(extracted);
       if (n != 0 && n != 0xFFFFFFFF && first) return previews_.AddIcon(first.get());
       HICON group = LoadIconImage(m, res, size, LR_CREATEDIBSECTION);
       if (!group) group = LoadIconImage(m, res, size, LR_DEFAULTCOLOR);
       if (!group) group = LoadIconW(m, res);
-      IconHandle loaded(group);
+      platform::UniqueIcon loaded(group);
       if (!loaded) return -1;
-      IconHandle copy(CopyIcon(loaded.get()));
+      platform::UniqueIcon copy(CopyIcon(loaded.get()));
       return copy ? previews_.AddIcon(copy.get()) : -1;
     }
 
@@ -97,9 +84,12 @@ int IconListing::AddGroupPreview(const std::u16string& group_name,
     // modules again and again would keep every preview alive.
     HICON group = LoadIconImage(m, res, size, LR_DEFAULTCOLOR);
     if (!group) group = LoadIconW(m, res);
-    IconHandle loaded(group);
+    platform::UniqueIcon loaded(group);
     return loaded ? previews_.AddIcon(loaded.get()) : -1;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (...) {
+    // A group whose preview cannot be made is listed without one.
     return -1;
   }
 }

@@ -62,41 +62,21 @@ bool InsideModule(HMODULE module, const void* data, DWORD size) {
   return true;
 }
 
-// FreeResource on every path. The bytes stay valid afterwards: they are part of
-// the mapped module and live until FreeLibrary.
-class LoadedResource {
- public:
-  explicit LoadedResource(HGLOBAL resource) : resource_(resource) {}
-  ~LoadedResource() { FreeResource(resource_); }
-  LoadedResource(const LoadedResource&) = delete;
-  LoadedResource& operator=(const LoadedResource&) = delete;
-
- private:
-  HGLOBAL resource_;
-};
-
 }  // namespace
 
 std::unique_ptr<LoaderResourceModule> LoaderResourceModule::Open(const std::wstring& path) {
   const std::wstring literal = LiteralModulePath(path);
-  HMODULE module = LoadLibraryExW(literal.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  platform::UniqueModule module(LoadLibraryExW(literal.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!module) return nullptr;  // nothing may touch GetLastError() on this path
-  try {
-    return std::unique_ptr<LoaderResourceModule>(new LoaderResourceModule(module));
-  } catch (...) {
-    FreeLibrary(module);
-    throw;
-  }
+  return std::unique_ptr<LoaderResourceModule>(new LoaderResourceModule(std::move(module)));
 }
 
-LoaderResourceModule::~LoaderResourceModule() {
-  FreeLibrary(module_);
-}
+LoaderResourceModule::~LoaderResourceModule() = default;
 
 std::vector<ResourceName> LoaderResourceModule::EnumerateNames(std::uint16_t type) const {
   NameCollector collector;
   // A module without resources of this type fails the call; that is no names.
-  EnumResourceNamesW(module_, MAKEINTRESOURCEW(type), CollectResourceName,
+  EnumResourceNamesW(module_.get(), MAKEINTRESOURCEW(type), CollectResourceName,
                      reinterpret_cast<LONG_PTR>(&collector));
   if (collector.error) std::rethrow_exception(collector.error);
   return std::move(collector.names);
@@ -113,16 +93,15 @@ ResourceData LoaderResourceModule::Lookup(std::uint16_t type, const ResourceName
     text = platform::ToWide(name.text);
     key = text.c_str();
   }
-  HRSRC found = FindResourceW(module_, key, MAKEINTRESOURCEW(type));
+  HRSRC found = FindResourceW(module_.get(), key, MAKEINTRESOURCEW(type));
   if (!found) return {};
 
   const ResourceData not_loadable{ResourceData::Status::kNotLoadable, {}};
-  HGLOBAL loaded = LoadResource(module_, found);
+  const platform::UniqueResource loaded(LoadResource(module_.get(), found));
   if (!loaded) return not_loadable;
-  const LoadedResource release(loaded);
-  const void* data = LockResource(loaded);
-  const DWORD size = SizeofResource(module_, found);
-  if (!data || !InsideModule(module_, data, size)) return not_loadable;
+  const void* data = LockResource(loaded.get());
+  const DWORD size = SizeofResource(module_.get(), found);
+  if (!data || !InsideModule(module_.get(), data, size)) return not_loadable;
   return {ResourceData::Status::kFound, ByteView(static_cast<const std::uint8_t*>(data), size)};
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "icons/resource_module.h"
+#include "platform/handles.h"
 
 namespace zandrel::icons {
 
@@ -24,7 +25,7 @@ class LoaderResourceModule : public ResourceModule {
   LoaderResourceModule& operator=(const LoaderResourceModule&) = delete;
 
   // For the icon functions that take a module (LoadIconW, LoadImageW).
-  HMODULE handle() const { return module_; }
+  HMODULE handle() const { return module_.get(); }
 
   std::vector<ResourceName> EnumerateNames(std::uint16_t type) const override;
   // The system chooses the language. A string name is looked up the system's
@@ -33,9 +34,9 @@ class LoaderResourceModule : public ResourceModule {
   ResourceData Lookup(std::uint16_t type, const ResourceName& name) const override;
 
  private:
-  explicit LoaderResourceModule(HMODULE module) : module_(module) {}
+  explicit LoaderResourceModule(platform::UniqueModule module) : module_(std::move(module)) {}
 
-  HMODULE module_;
+  platform::UniqueModule module_;
 };
 
 }  // namespace zandrel::icons

@@ -16,20 +16,26 @@
 #include "gui/win32/menu.h"
 #include "gui/win32/file_dialogs.h"
 #include "icons/win32/icon_listing.h"
-#include "settings/ini_document.h"
+#include "settings/win32/settings_location.h"
 
 namespace zandrel {
 
+// What the main window reads of the rest of the program; the composition
+// root (app/) fills these in.
+struct MainWindowLinks {
+  // The state of the update window's quick-update box, written with the
+  // main window's settings.
+  std::function<bool()> quick_update_checked;
+  std::function<void()> show_about;
+  std::function<void()> show_update;
+};
+
 class TForm1 : public gui::Form {
-  // Binds the handlers named by the definition and builds the window; declared
-  // first so that the component references below can be taken afterwards.
-  struct Builder {
-    explicit Builder(TForm1* form);
-  };
-  Builder builder_;
+  // Declared first: the component references below are taken from the built window.
+  gui::BuiltForm<TForm1> built_;
 
  public:
-  TForm1();
+  TForm1(const settings::SettingsLocation& settings, MainWindowLinks links);
   ~TForm1() override;
 
   // --- offered to the rest of the program ---
@@ -40,9 +46,9 @@ class TForm1 : public gui::Form {
   std::wstring Lang(std::wstring_view entry) const { return CatalogueText(entry); }
 
   // Settings (file and portable mode).
-  bool portable() const { return portable_; }
+  bool portable() const { return settings_.portable(); }
   // The settings file's path; creates its folder.
-  std::wstring PortablePath() const;
+  std::wstring PortablePath() const { return settings_.PortablePath(); }
   void LoadNastr();
   void SaveNastr();
   // The Explorer verb: its state is the presence of its registry keys.
@@ -126,17 +132,12 @@ class TForm1 : public gui::Form {
   void UpdateSaveIconMenu();
   void OnDropFiles(HDROP drop);
 
+  const settings::SettingsLocation& settings_;
+  MainWindowLinks links_;
   icons::IconListing listing_;
-  bool portable_ = false;
   bool prev_embed_menu_state_ = false;  // FPrevEmbedMenuState
   // The command-line argument whose missing file was already reported.
   std::wstring reported_missing_argument_;
 };
-
-// The settings file for reading at start-up; defaults when it cannot be read.
-settings::IniDocument ReadSettingsForLoading(const std::wstring& path);
-
-// The program's windows, created once at start-up.
-extern TForm1* Form1;
 
 }  // namespace zandrel

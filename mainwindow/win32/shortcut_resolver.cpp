@@ -9,6 +9,7 @@
 #include "mainwindow/shortcut_scan.h"
 #include "platform/com.h"
 #include "platform/errors.h"
+#include "platform/handles.h"
 #include "platform/wide.h"
 
 namespace zandrel::mainwindow {
@@ -22,32 +23,6 @@ namespace {
 bool IsExistingFile(const std::wstring& path) {
   return !path.empty() && FileExists(FromWide(path));
 }
-
-// File-system redirection switched off for this thread while alive, so that a
-// 32-bit process sees the real system folders a shortcut may point into.
-class RedirectionOff {
- public:
-  RedirectionOff() {
-    if (!RunningUnderWow64()) return;
-    using DisableFn = BOOL(WINAPI*)(PVOID*);
-    auto disable = reinterpret_cast<DisableFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "Wow64DisableWow64FsRedirection")));
-    active_ = disable && disable(&old_value_);
-  }
-  ~RedirectionOff() {
-    if (!active_) return;
-    using RevertFn = BOOL(WINAPI*)(PVOID);
-    auto revert = reinterpret_cast<RevertFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "Wow64RevertWow64FsRedirection")));
-    if (revert) revert(old_value_);
-  }
-  RedirectionOff(const RedirectionOff&) = delete;
-  RedirectionOff& operator=(const RedirectionOff&) = delete;
-
- private:
-  PVOID old_value_ = nullptr;
-  bool active_ = false;
-};
 
 std::wstring AskShellLink(const std::wstring& shortcut_path) {
   ComPtr<IShellLinkW> link;
@@ -83,20 +58,11 @@ std::wstring AskShellLink(const std::wstring& shortcut_path) {
 
 }  // namespace
 
-bool RunningUnderWow64() {
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  auto fn = reinterpret_cast<IsWow64ProcessFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
-  BOOL wow64 = FALSE;
-  if (!fn || !fn(GetCurrentProcess(), &wow64)) return false;
-  return wow64 != FALSE;
-}
-
 std::wstring ResolveShortcut(const std::wstring& shortcut_path) {
   if (!IsExistingFile(shortcut_path)) return {};
   std::wstring result;
   {
-    RedirectionOff redirection;
+    platform::Wow64RedirectionOff redirection;
     result = AskShellLink(shortcut_path);
   }
   if (!IsExistingFile(result)) result = ToWide(ScanShortcutBytes(FromWide(shortcut_path)));

@@ -5,9 +5,6 @@
 
 namespace zandrel::mainwindow {
 
-// True when this 32-bit process runs on 64-bit Windows.
-bool RunningUnderWow64();
-
 // The target path of a shortcut: asked of the shell-link object (the stored
 // path, or the expanded one when the stored path does not exist), else found
 // in the file's bytes. Empty when nothing is found. A failure to create the

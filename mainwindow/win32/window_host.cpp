@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "gui/win32/application.h"
+#include "gui/win32/message_box.h"
 #include "icons/win32/loader_module.h"
 #include "mainwindow/win32/main_window.h"
 #include "platform/wide.h"
@@ -69,9 +70,7 @@ icons::OpenedModule MainWindowHost::OpenModule(std::u16string_view path) {
 }
 
 void MainWindowHost::ShowMessage(std::u16string_view text) {
-  gui::Application::Instance().FlushPending();
-  MessageBoxW(form_.hwnd(), ToWide(text).c_str(), gui::Application::Instance().title().c_str(),
-              MB_OK);
+  gui::ShowMessageBox(form_.hwnd(), ToWide(text));
 }
 
 }  // namespace zandrel

@@ -13,6 +13,7 @@
 #include "platform/wide.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/win32/gui_harness.h"
+#include "tests/support/win32/program_windows.h"
 #include "tests/support/wine_modules.h"
 
 using namespace zandrel;

@@ -1,7 +1,8 @@
 #include "update/win32/update_window.h"
 
+#include <new>
+
 #include "gui/win32/application.h"
-#include "mainwindow/win32/main_window.h"
 #include "platform/wide.h"
 #include "settings/ini_document.h"
 #include "settings/settings_rules.h"
@@ -11,17 +12,18 @@ namespace zandrel {
 
 using platform::FromWide;
 
-TForm10* Form10 = nullptr;
+namespace {
 
-TForm10::Builder::Builder(TForm10* f) {
-  f->BindMethods(
-      f, {{L"FormClose", &TForm10::FormClose}, {L"ButtonCloseClick", &TForm10::ButtonCloseClick}});
-  f->Build();
-}
+const std::pair<const wchar_t*, void (TForm10::*)()> kHandlers[] = {
+    {L"FormClose", &TForm10::FormClose},
+    {L"ButtonCloseClick", &TForm10::ButtonCloseClick},
+};
 
-TForm10::TForm10()
-    : gui::Form(LoadDefinition(L"FORM10")),
-      builder_(this),
+}  // namespace
+
+TForm10::TForm10(const settings::SettingsLocation& settings)
+    : gui::Form(L"FORM10"),
+      built_(this, kHandlers),
       LabelUpDate(Get<gui::Label>(L"LabelUpDate")),
       LabelLocalVersion(Get<gui::Label>(L"LabelLocalVersion")),
       LabelServerVersion(Get<gui::Label>(L"LabelServerVersion")),
@@ -31,21 +33,19 @@ TForm10::TForm10()
       CheckBoxForceUpdate(Get<gui::CheckBox>(L"CheckBoxForceUpdate")),
       CheckBoxAutoCheck(Get<gui::CheckBox>(L"CheckBoxAutoCheck")),
       ButtonDownload(Get<gui::Button>(L"ButtonDownload")),
-      ButtonClose(Get<gui::Button>(L"ButtonClose")) {
-  Form10 = this;
+      ButtonClose(Get<gui::Button>(L"ButtonClose")),
+      settings_(settings) {
   FormCreate();
 }
 
-TForm10::~TForm10() {
-  if (Form10 == this) Form10 = nullptr;
-}
+TForm10::~TForm10() = default;
 
 void TForm10::FormCreate() {
   LoadNastr();
 }
 
 void TForm10::LoadNastr() {
-  const settings::IniDocument ini = ReadSettingsForLoading(Form1->PortablePath());
+  const settings::IniDocument ini = settings::ReadSettingsForLoading(settings_.PortablePath());
   CheckBoxAutoCheck.SetChecked(
       ini.ReadBool(settings::kOptionSection, FromWide(CheckBoxAutoCheck.name()), true));
   if (CheckBoxAutoCheck.checked()) {
@@ -55,7 +55,7 @@ void TForm10::LoadNastr() {
 }
 
 void TForm10::SaveNastr() {
-  const std::u16string path = FromWide(Form1->PortablePath());
+  const std::u16string path = FromWide(settings_.PortablePath());
   settings::IniDocument ini = settings::LoadIniFile(path, settings::SystemAnsiCodec());
   ini.WriteBool(settings::kOptionSection, FromWide(CheckBoxAutoCheck.name()),
                 CheckBoxAutoCheck.checked());
@@ -76,8 +76,10 @@ void TForm10::FormClose() {
 void TForm10::ButtonCloseClick() {
   try {
     Close();
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (...) {
-    // A failure while closing is of no consequence here.
+    // The update window's handlers drop their errors.
   }
 }
 

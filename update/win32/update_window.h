@@ -3,17 +3,15 @@
 
 #include "gui/win32/controls.h"
 #include "gui/win32/form.h"
+#include "settings/win32/settings_location.h"
 
 namespace zandrel {
 
 class TForm10 : public gui::Form {
-  struct Builder {
-    explicit Builder(TForm10* form);
-  };
-  Builder builder_;
+  gui::BuiltForm<TForm10> built_;
 
  public:
-  TForm10();
+  explicit TForm10(const settings::SettingsLocation& settings);
   ~TForm10() override;
 
   gui::Label& LabelUpDate;
@@ -34,8 +32,9 @@ class TForm10 : public gui::Form {
   void SaveNastr();
   // The quiet version check at start-up.
   void CheckForUpdatesInBackground();
-};
 
-extern TForm10* Form10;
+ private:
+  const settings::SettingsLocation& settings_;
+};
 
 }  // namespace zandrel

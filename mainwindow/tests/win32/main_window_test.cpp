@@ -17,6 +17,7 @@
 #include "tests/support/pe_builder.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/gui_harness.h"
+#include "tests/support/win32/program_windows.h"
 #include "tests/support/wine_modules.h"
 #include "update/win32/update_window.h"
 

@@ -13,6 +13,7 @@
 #include "mainwindow/win32/main_window.h"
 #include "platform/wide.h"
 #include "tests/support/win32/gui_harness.h"
+#include "tests/support/win32/program_windows.h"
 #include "update/win32/update_window.h"
 
 namespace zandrel {

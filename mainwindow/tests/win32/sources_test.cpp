@@ -12,11 +12,13 @@
 #include "mainwindow/win32/main_window.h"
 #include "mainwindow/win32/shortcut_resolver.h"
 #include "platform/com.h"
+#include "platform/handles.h"
 #include "platform/wide.h"
 #include "tests/support/memory_resource_module.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/gui_harness.h"
+#include "tests/support/win32/program_windows.h"
 
 namespace zandrel {
 namespace {
@@ -232,7 +234,7 @@ TEST_F(SourcesTest, ShortcutsResolveThroughTheShellLinkAndTheRawScan) {
   Drop({folder + L"damaged.lnk"});
   EXPECT_EQ(mainwindow::ResolveShortcut(folder + L"missing.lnk"), L"");
   EXPECT_EQ(mainwindow::ResolveShortcut(folder + L"notes.txt"), L"");
-  EXPECT_TRUE(mainwindow::RunningUnderWow64());  // a 32-bit program on a 64-bit prefix
+  EXPECT_TRUE(platform::RunningUnderWow64());  // a 32-bit program on a 64-bit prefix
 }
 
 TEST_F(SourcesTest, SaveProposesANameAndCompletesTheExtensionAfterTheDialog) {

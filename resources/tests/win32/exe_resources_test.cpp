@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "about/win32/file_info_utils.h"
+#include "platform/file_info_utils.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ TEST(ExecutableResources, ManifestAsksForModernBehaviour) {
 }
 
 TEST(ExecutableResources, VersionInformationMatchesTheBuild) {
-  using namespace zandrel::about;
+  using namespace zandrel::platform;
   const std::wstring self = OwnExecutable();
   EXPECT_EQ(GetFileVersion(self), Widen(ZANDREL_VERSION_TEXT));
   EXPECT_EQ(GetVersionInfoString(self, L"ProductVersion"), Widen(ZANDREL_VERSION_TEXT));

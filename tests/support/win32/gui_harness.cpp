@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "about/win32/about_window.h"
-#include "core/file_io.h"
 #include "gui/win32/application.h"
-#include "mainwindow/win32/main_window.h"
+#include "gui/win32/form.h"
 #include "platform/process.h"
 #include "platform/wide.h"
-#include "update/win32/update_window.h"
 
 namespace zandrel::testing {
 
@@ -50,21 +47,14 @@ void PumpMessages(unsigned milliseconds) {
   } while (static_cast<LONG>(end - GetTickCount()) > 0);
 }
 
-ProgramWindows::ProgramWindows() {
-  gui::Application& app = gui::Application::Instance();
-  if (app.owner_window() == nullptr) app.Initialize(L"Zandrel");
-  // Settings beside the test program, never in the user's profile.
-  WriteFileAtomically(platform::FromWide(TestProgramFolder() + L"portable.ini"), {});
-  form1_ = std::make_unique<TForm1>();
-  form1_->command_line_argument = [] { return std::optional<std::wstring>(); };
-  form8_ = std::make_unique<TForm8>();
-  form10_ = std::make_unique<TForm10>();
-}
-
-ProgramWindows::~ProgramWindows() {
-  form10_.reset();
-  form8_.reset();
-  form1_.reset();
+bool PumpUntil(const std::function<bool()>& done, unsigned timeout_ms) {
+  const DWORD end = GetTickCount() + timeout_ms;
+  while (!done()) {
+    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+    gui::Application::Instance().ProcessMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
 }
 
 PopupWatcher::PopupWatcher() {

@@ -1,40 +1,21 @@
 #pragma once
-// Driving the real windows in tests: the three windows created as the
-// program creates them, and a watcher that answers message boxes, closes
-// menus and modal windows as they appear, recording what it saw.
+// Driving real windows in tests: message pumping, and a watcher that answers
+// message boxes, closes menus and modal windows as they appear, recording
+// what it saw. The program's own windows: program_windows.h.
 
 #include <windows.h>
 
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
-
-namespace zandrel {
-class TForm1;
-class TForm8;
-class TForm10;
-}  // namespace zandrel
 
 namespace zandrel::testing {
 
 // Processes window messages for a while.
 void PumpMessages(unsigned milliseconds = 50);
-
-// The program's three windows, created in the program's order. Settings go
-// to a Config folder beside the test program (it runs as a portable copy).
-class ProgramWindows {
- public:
-  ProgramWindows();
-  ~ProgramWindows();
-  TForm1& form1() { return *form1_; }
-  TForm8& form8() { return *form8_; }
-  TForm10& form10() { return *form10_; }
-
- private:
-  std::unique_ptr<TForm1> form1_;
-  std::unique_ptr<TForm8> form8_;
-  std::unique_ptr<TForm10> form10_;
-};
+// Processes window messages until done() holds; false when it still does not
+// hold after the time-out.
+bool PumpUntil(const std::function<bool()>& done, unsigned timeout_ms = 10000);
 
 // While alive, a timer on this thread closes what pops up: message boxes
 // (their text is recorded), popup menus, and the program's modal windows.

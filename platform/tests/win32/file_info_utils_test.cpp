@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "about/win32/file_info_utils.h"
+#include "platform/file_info_utils.h"
 
-namespace zandrel::about {
+namespace zandrel::platform {
 namespace {
 
 std::wstring Fixture(const wchar_t* name) {
@@ -122,4 +122,4 @@ TEST(FileInfoUtils, CallsFromSeveralThreadsAgree) {
 }
 
 }  // namespace
-}  // namespace zandrel::about
+}  // namespace zandrel::platform

@@ -1,35 +1,16 @@
-#include "app/os_version.h"
+#include "platform/os_version.h"
 
 #include <windows.h>
 
 #include <string>
 
-namespace zandrel::app {
+#include "platform/registry.h"
+
+namespace zandrel::platform {
 
 namespace {
 
 const wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-
-bool ReadDword(HKEY key, const wchar_t* name, unsigned& value) {
-  DWORD data = 0, size = sizeof data, type = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_DWORD)
-    return false;
-  value = data;
-  return true;
-}
-
-bool ReadText(HKEY key, const wchar_t* name, std::wstring& value) {
-  wchar_t data[256] = {};
-  DWORD size = sizeof data - sizeof(wchar_t), type = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-          ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
-    return false;
-  value = data;
-  return true;
-}
 
 // Leading decimal digits of a text; false when there are none.
 bool LeadingNumber(const std::wstring& text, unsigned& value) {
@@ -56,15 +37,15 @@ OsVersion ReadOsVersion() {
   // Above 6.1 the reported numbers depend on the manifest; the registry says
   // what the system really is.
   if (v.major > 6 || (v.major == 6 && v.minor > 1)) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      std::wstring text;
-      if (!ReadDword(key, L"CurrentMajorVersionNumber", v.major) &&
-          ReadText(key, L"CurrentVersion", text))
-        LeadingNumber(text, v.major);
-      if ((ReadText(key, L"CurrentBuild", text) || ReadText(key, L"CurrentBuildNumber", text)))
-        LeadingNumber(text, v.build);
-      RegCloseKey(key);
+    if (auto key = RegistryKey::TryOpen(HKEY_LOCAL_MACHINE, kCurrentVersionKey)) {
+      if (auto major = key->ReadDword(L"CurrentMajorVersionNumber")) {
+        v.major = *major;
+      } else if (auto text = key->ReadString(L"CurrentVersion")) {
+        LeadingNumber(*text, v.major);
+      }
+      auto build = key->ReadString(L"CurrentBuild");
+      if (!build) build = key->ReadString(L"CurrentBuildNumber");
+      if (build) LeadingNumber(*build, v.build);
     }
   }
   return v;
@@ -79,4 +60,4 @@ const OsVersion& ReportedOsVersion() {
   return g_reported;
 }
 
-}  // namespace zandrel::app
+}  // namespace zandrel::platform

@@ -1,8 +1,8 @@
-#include "app/os_version.h"
+#include "core/os_version.h"
 
 #include <gtest/gtest.h>
 
-namespace zandrel::app {
+namespace zandrel {
 namespace {
 
 TEST(OsGate, AdmitsWindows10And11Only) {
@@ -16,4 +16,4 @@ TEST(OsGate, AdmitsWindows10And11Only) {
 }
 
 }  // namespace
-}  // namespace zandrel::app
+}  // namespace zandrel

@@ -1,7 +1,7 @@
 #pragma once
 // The system version the Windows 10/11 gate looks at.
 
-namespace zandrel::app {
+namespace zandrel {
 
 struct OsVersion {
   unsigned major = 0;
@@ -14,8 +14,4 @@ constexpr bool IsWindows10Or11(const OsVersion& v) {
   return v.major == 10 && v.build >= 10240;
 }
 
-// The version the system reports to this process, read once before the
-// program entry runs (see os_version.cpp).
-const OsVersion& ReportedOsVersion();
-
-}  // namespace zandrel::app
+}  // namespace zandrel

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "about/version_text.h"
+#include "core/version_text.h"
 #include "core/text.h"
 
-namespace zandrel::about {
+namespace zandrel {
 namespace {
 
 std::string Normalized(std::u16string_view text) {
@@ -131,4 +131,4 @@ TEST(TextUpToNull, StopsAtFirstNullOrTakesAll) {
 }
 
 }  // namespace
-}  // namespace zandrel::about
+}  // namespace zandrel

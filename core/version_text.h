@@ -10,7 +10,7 @@
 
 #include "core/bytes.h"
 
-namespace zandrel::about {
+namespace zandrel {
 
 // U.S. English, Windows Latin-1: the table read when a file names none.
 inline constexpr std::u16string_view kFallbackTranslationKey = u"040904E4";
@@ -44,4 +44,4 @@ std::u16string FixedVersionFromRoot(ByteView root);
 // there is none.
 std::u16string_view TextUpToNull(std::u16string_view value);
 
-}  // namespace zandrel::about
+}  // namespace zandrel

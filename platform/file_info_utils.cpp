@@ -1,4 +1,4 @@
-#include "about/win32/file_info_utils.h"
+#include "platform/file_info_utils.h"
 
 #include <cstdint>
 #include <optional>
@@ -6,15 +6,13 @@
 
 #include <windows.h>
 
-#include "about/version_text.h"
+#include "core/version_text.h"
 #include "platform/wide.h"
 
-namespace zandrel::about {
+namespace zandrel::platform {
 
 namespace {
 
-using platform::FromWide;
-using platform::ToWide;
 
 // One file's version-information block, copied into a zero-filled buffer
 // that the vector releases on every path.
@@ -100,4 +98,4 @@ std::wstring GetLegalCopyright(const std::wstring& file_name) {
   return GetVersionInfoString(file_name, L"LegalCopyright");
 }
 
-}  // namespace zandrel::about
+}  // namespace zandrel::platform

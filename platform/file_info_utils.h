@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace zandrel::about {
+namespace zandrel::platform {
 
 // The string value `name` of the file's string table, exactly as stored up
 // to its terminating null character.
@@ -18,4 +18,4 @@ std::wstring GetFileVersion(const std::wstring& file_name);
 std::wstring GetCompanyName(const std::wstring& file_name);
 std::wstring GetLegalCopyright(const std::wstring& file_name);
 
-}  // namespace zandrel::about
+}  // namespace zandrel::platform

@@ -1,8 +1,8 @@
-#include "about/version_text.h"
+#include "core/version_text.h"
 
 #include "core/text.h"
 
-namespace zandrel::about {
+namespace zandrel {
 
 namespace {
 
@@ -74,4 +74,4 @@ std::u16string_view TextUpToNull(std::u16string_view value) {
   return value.substr(0, value.find(u'\0'));
 }
 
-}  // namespace zandrel::about
+}  // namespace zandrel

@@ -1,0 +1,48 @@
+#include "app/program.h"
+
+#include "about/win32/about_window.h"
+#include "gui/win32/application.h"
+#include "gui/win32/message_box.h"
+#include "mainwindow/win32/main_window.h"
+#include "update/win32/update_window.h"
+
+namespace zandrel::app {
+
+Program::Program()
+    : settings_(settings::SettingsLocation::ForThisProgram(gui::Application::Instance().title())) {
+  // The main window is created first, yet reads the other two: the links
+  // look them up when they are used, long after all three exist.
+  MainWindowLinks links;
+  links.quick_update_checked = [this] {
+    return form10_ && form10_->CheckBoxQuickUpdate.checked();
+  };
+  links.show_about = [this] {
+    if (form8_) form8_->ShowModal();
+  };
+  links.show_update = [this] {
+    if (form10_) form10_->ShowModal();
+  };
+  form1_ = std::make_unique<TForm1>(settings_, std::move(links));
+  form8_ = std::make_unique<TForm8>([this] { return form1_->caption(); });
+  form10_ = std::make_unique<TForm10>(settings_);
+}
+
+Program::~Program() {
+  form10_.reset();
+  form8_.reset();
+  form1_.reset();
+}
+
+void Program::Run() {
+  form1_->LoadLanguage();
+  form1_->CleanTranslationsLikeGlobload();
+  form1_->Globload();
+  if (form1_->IsWindows10Or11()) {
+    gui::Application::Instance().Run();
+  } else {
+    gui::ShowMessageBox(nullptr, form1_->Lang(L"LangOnlyWindows"), form1_->Lang(L"LangError"),
+                        MB_ICONERROR);
+  }
+}
+
+}  // namespace zandrel::app

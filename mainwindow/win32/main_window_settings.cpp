@@ -1,0 +1,64 @@
+// The main window's settings, the Explorer verb's state and the language.
+#include "gui/win32/application.h"
+#include "mainwindow/win32/main_window.h"
+#include "mainwindow/win32/main_window_parts.h"
+#include "platform/wide.h"
+#include "settings/ini_document.h"
+#include "settings/settings_rules.h"
+#include "settings/win32/ansi_codec_win32.h"
+
+namespace zandrel {
+
+using platform::FromWide;
+using platform::ToWide;
+
+namespace {
+
+// The update window's box, written with the main window's settings.
+const wchar_t kQuickUpdateKey[] = L"CheckBoxQuickUpdate";
+
+}  // namespace
+
+void TForm1::LoadNastr() {
+  CheckAndSetRegistryForFileTypes();
+  const settings::IniDocument ini = settings::ReadSettingsForLoading(PortablePath());
+  const auto section = settings::kOptionSection;
+  for (gui::MenuItem* item : ThemeMenu.items()) {
+    item->SetChecked(ini.ReadBool(section, FromWide(item->name()), false));
+    if (item->checked()) item->Click();
+  }
+  CheckBoxNoChangePath.SetChecked(
+      ini.ReadBool(section, FromWide(CheckBoxNoChangePath.name()), false));
+  CheckBoxSavePath.SetChecked(ini.ReadBool(section, FromWide(CheckBoxSavePath.name()), false));
+  EditPathExtract.SetTextValue(
+      ToWide(ini.ReadString(section, FromWide(EditPathExtract.name()), u"")));
+  if (EditPathExtract.text().empty()) EditPathExtract.SetTextValue(mainwindow::DefaultOutputFolder());
+}
+
+void TForm1::SaveNastr() {
+  SynchronizeContextMenu();
+  const std::u16string path = FromWide(PortablePath());
+  settings::IniDocument ini = settings::LoadIniFile(path, settings::SystemAnsiCodec());
+  const auto section = settings::kOptionSection;
+  const bool quick = links_.quick_update_checked && links_.quick_update_checked();
+  ini.WriteBool(section, FromWide(kQuickUpdateKey), quick);
+  ini.WriteBool(section, FromWide(CheckBoxNoChangePath.name()), CheckBoxNoChangePath.checked());
+  ini.WriteBool(section, FromWide(CheckBoxSavePath.name()), CheckBoxSavePath.checked());
+  ini.WriteString(section, FromWide(EditPathExtract.name()),
+                  CheckBoxSavePath.checked() ? FromWide(EditPathExtract.text()) : u"");
+  for (gui::MenuItem* item : ThemeMenu.items())
+    ini.WriteBool(section, FromWide(item->name()), item->checked());
+  settings::SaveIniFile(path, ini);
+}
+
+// The Explorer verb's state is kept by its registry keys themselves; it
+// comes with the verb.
+void TForm1::CheckAndSetRegistryForFileTypes() {}
+void TForm1::SynchronizeContextMenu() {}
+
+// Language files come with the translation engine.
+void TForm1::LoadLanguage() {}
+void TForm1::CleanTranslationsLikeGlobload() {}
+void TForm1::Globload() {}
+
+}  // namespace zandrel

@@ -1,0 +1,143 @@
+// The main window's sources (dialog, drop, command line) and its output folder.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "gui/win32/application.h"
+#include "gui/win32/message_box.h"
+#include "mainwindow/win32/main_window.h"
+#include "mainwindow/win32/main_window_parts.h"
+#include "mainwindow/win32/shortcut_resolver.h"
+#include "platform/handles.h"
+#include "platform/process.h"
+#include "platform/wide.h"
+#include "settings/settings_rules.h"
+
+namespace zandrel {
+
+using platform::FromWide;
+using platform::ToWide;
+
+namespace {
+
+std::wstring LowerExtension(const std::wstring& path) {
+  return ToWide(AsciiLower(ExtractFileExt(FromWide(path))));
+}
+
+bool IsModuleExtension(const std::wstring& ext) {
+  return ext == L".exe" || ext == L".dll";
+}
+
+bool IsExistingFile(const std::wstring& path) {
+  return FileExists(FromWide(path));
+}
+
+}  // namespace
+
+void TForm1::AdoptSource(const std::wstring& path, bool finish) {
+  ClearIconResources();
+  EditSorcePath.SetTextValue(path);
+  EditPathExtract.SetTextValue(ToWide(settings::NewSourceOutputFolder(
+      FromWide(path), CheckBoxNoChangePath.checked(), FromWide(mainwindow::DefaultOutputFolder()))));
+  LoadIconsToListView(path);
+  if (finish) FinishAdoption();
+}
+
+void TForm1::FinishAdoption() {
+  gui::Application::Instance().ProcessMessages();
+  const std::wstring source = EditSorcePath.text();
+  if (source.empty() || !IsExistingFile(source)) return;
+  ButtonBrowseFolder.SetEnabled(!CheckBoxNoChangePath.checked());
+  ButtonAllZandrel.SetEnabled(true);
+  SetDefaultButton(&ButtonAllZandrel);
+  ButtonAllZandrel.SetFocus();
+}
+
+void TForm1::CommandLineSource() {
+  std::wstring argument = command_line_argument().value_or(L"");
+  if (argument.empty()) return;
+  if (argument.size() >= 2 && argument.front() == L'"' && argument.back() == L'"')
+    argument = argument.substr(1, argument.size() - 2);
+  if (IsExistingFile(argument)) {
+    AdoptSource(argument);
+    return;
+  }
+  // Closing the message box activates this window again, which runs this
+  // step again: the message is shown once for an argument, not on every return.
+  if (reported_missing_argument_ == argument) return;
+  reported_missing_argument_ = argument;
+  gui::ShowMessageBox(hwnd(), Lang(L"LangFileNotFound") + L" " + argument, {},
+                      MB_OK | MB_ICONERROR);
+}
+
+void TForm1::ButtonBrowseClick() {
+  if (!FileOpenDialogSorce.Execute(hwnd())) return;
+  ClearIconResources();
+  const std::wstring chosen = FileOpenDialogSorce.file_name;
+  std::wstring source = chosen;
+  if (LowerExtension(chosen) == L".lnk") {
+    const std::wstring target = mainwindow::ResolveShortcut(chosen);
+    if (IsModuleExtension(LowerExtension(target))) source = target;
+  }
+  AdoptSource(source);
+}
+
+void TForm1::OnDropFiles(HDROP drop) {
+  const platform::UniqueDrop finish(drop);  // DragFinish on every path
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  bool adopted = false;
+  for (UINT i = 0; i < count && !adopted; ++i) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DragQueryFileW(drop, i, buffer, MAX_PATH + 1);
+    const std::wstring name(buffer);
+    const std::wstring ext = LowerExtension(name);
+    if (ext == L".lnk") {
+      const std::wstring target = mainwindow::ResolveShortcut(name);
+      if (!target.empty() && IsModuleExtension(LowerExtension(target))) {
+        AdoptSource(target, false);
+        adopted = true;
+      }
+    } else if (IsModuleExtension(ext)) {
+      AdoptSource(name, false);
+      adopted = true;
+    }
+  }
+  if (adopted) FinishAdoption();
+}
+
+bool TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_DROPFILES:
+      DefWindowProcW(hwnd(), msg, wp, lp);
+      OnDropFiles(reinterpret_cast<HDROP>(wp));
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// --- output folder -----------------------------------------------------------------
+
+void TForm1::CheckBoxNoChangePathClick() {
+  const bool ticked = CheckBoxNoChangePath.checked();
+  ButtonBrowseFolder.SetEnabled(!ticked);
+  EditPathExtract.SetTextValue(ToWide(settings::NoChangePathOutputFolder(
+      ticked, FromWide(EditPathExtract.text()), FromWide(EditSorcePath.text()),
+      FromWide(mainwindow::DefaultOutputFolder()))));
+}
+
+void TForm1::ButtonBrowseFolderClick() {
+  const auto chosen =
+      gui::PickFolder(hwnd(), Lang(L"LangSelectFolder"), platform::ExecutableFolder());
+  if (chosen)
+    EditPathExtract.SetTextValue(
+        ToWide(settings::BrowsedOutputFolder(FromWide(*chosen), FromWide(EditSorcePath.text()))));
+  ButtonAllZandrel.SetEnabled(true);
+  SetDefaultButton(&ButtonAllZandrel);
+  ButtonAllZandrel.SetFocus();
+}
+
+}  // namespace zandrel

@@ -1,0 +1,35 @@
+#include "tests/support/win32/program_windows.h"
+
+#include <optional>
+
+#include "app/program.h"
+#include "core/file_io.h"
+#include "gui/win32/application.h"
+#include "mainwindow/win32/main_window.h"
+#include "platform/wide.h"
+#include "tests/support/win32/gui_harness.h"
+
+namespace zandrel::testing {
+
+ProgramWindows::ProgramWindows() {
+  gui::Application& app = gui::Application::Instance();
+  if (app.owner_window() == nullptr) app.Initialize(L"Zandrel");
+  // Settings beside the test program, never in the user's profile.
+  WriteFileAtomically(platform::FromWide(TestProgramFolder() + L"portable.ini"), {});
+  program_ = std::make_unique<app::Program>();
+  form1().command_line_argument = [] { return std::optional<std::wstring>(); };
+}
+
+ProgramWindows::~ProgramWindows() = default;
+
+TForm1& ProgramWindows::form1() {
+  return program_->form1();
+}
+TForm8& ProgramWindows::form8() {
+  return program_->form8();
+}
+TForm10& ProgramWindows::form10() {
+  return program_->form10();
+}
+
+}  // namespace zandrel::testing
