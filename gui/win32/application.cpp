@@ -46,14 +46,14 @@ HINSTANCE Application::instance() const {
 
 LRESULT CALLBACK Application::OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   switch (msg) {
-    case kRunOnGuiThreadMessage: {
-      DispatchScope scope;
-      return handover_detail::RunStep(lp);
-    }
+    case kRunOnGuiThreadMessage:
+      return Guarded(hwnd, msg, [lp] { return handover_detail::RunStep(lp); });
     case WM_SYSCOLORCHANGE:
       // The plain look follows the system colours.
-      if (Instance().style_.plain()) Instance().ApplyStyle(StylePalette{});
-      break;
+      return Guarded(hwnd, msg, [&] {
+        if (Instance().style_.plain()) Instance().ApplyStyle(StylePalette{});
+        return DefWindowProcW(hwnd, msg, wp, lp);
+      });
     default:
       break;
   }
@@ -193,6 +193,12 @@ void Application::HandleException(std::exception_ptr error) noexcept {
   } catch (...) {
     // Nothing sensible is left to do when even the report fails.
   }
+}
+
+void Application::ReportProcedureError(HWND hwnd, UINT msg, std::exception_ptr error) noexcept {
+  // A failed paint leaves the region invalid and would come back at once.
+  if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);
+  HandleException(error);
 }
 
 Application::DispatchScope::DispatchScope() {

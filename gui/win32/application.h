@@ -93,6 +93,21 @@ class Application {
     DispatchScope& operator=(const DispatchScope&) = delete;
   };
   bool dispatching() const { return dispatch_depth_ > 0; }
+  // The boundary of every window and subclass procedure: runs the handling
+  // of one message inside a dispatch scope; an error goes to the default
+  // handler and the message counts as handled (0), so nothing escapes into
+  // the system's frames.
+  template <class Handling>
+  static LRESULT Guarded(HWND hwnd, UINT msg, Handling&& handling) noexcept {
+    try {
+      DispatchScope scope;
+      return handling();
+    } catch (...) {
+      Instance().ReportProcedureError(hwnd, msg, std::current_exception());
+      return 0;
+    }
+  }
+  void ReportProcedureError(HWND hwnd, UINT msg, std::exception_ptr error) noexcept;
   void DeferDestroy(std::unique_ptr<Component> component);
   // Destroys the deferred components of one window at once (the window is
   // going away), or all of them.

@@ -370,14 +370,8 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     self->hwnd_ = nullptr;
     return DefSubclassProc(hwnd, msg, wp, lp);
   }
-  try {
-    Application::DispatchScope scope;
-    return self->HandleSubclassMessage(hwnd, msg, wp, lp);
-  } catch (...) {
-    if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);  // or the failing paint comes back at once
-    Application::Instance().HandleException(std::current_exception());
-    return 0;
-  }
+  return Application::Guarded(hwnd, msg,
+                              [&] { return self->HandleSubclassMessage(hwnd, msg, wp, lp); });
 }
 
 LRESULT Control::HandleSubclassMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

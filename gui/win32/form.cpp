@@ -419,14 +419,7 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noe
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
-  try {
-    Application::DispatchScope scope;
-    return self->Proc(hwnd, msg, wp, lp);
-  } catch (...) {
-    if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);  // or the failing paint comes back at once
-    Application::Instance().HandleException(std::current_exception());
-    return 0;
-  }
+  return Application::Guarded(hwnd, msg, [&] { return self->Proc(hwnd, msg, wp, lp); });
 }
 
 bool Form::RouteControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -5,14 +5,7 @@
 
 #include <memory>
 
-namespace zandrel {
-class TForm1;
-class TForm8;
-class TForm10;
-namespace app {
-class Program;
-}
-}  // namespace zandrel
+#include "app/program.h"
 
 namespace zandrel::testing {
 
