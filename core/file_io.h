@@ -4,6 +4,7 @@
 // standard library (core/file_io_std.cpp).
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -28,6 +29,8 @@ bool FileExists(std::u16string_view path);
 bool DirectoryExists(std::u16string_view path);
 // Creates the folder with all missing parents; true when it exists afterwards.
 bool ForceDirectories(std::u16string_view path);
+// The size of an existing file; nullopt when it cannot be had.
+std::optional<std::uint64_t> FileSize(std::u16string_view path);
 // Up to max_bytes from the start of the file, shared for reading and writing
 // with others; nullopt when it cannot be opened or read.
 std::optional<Bytes> ReadFileBytes(std::u16string_view path,

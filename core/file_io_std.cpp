@@ -32,6 +32,14 @@ bool FileExists(std::u16string_view path) {
   return !path.empty() && fs::is_regular_file(ToPath(path), ec);
 }
 
+std::optional<std::uint64_t> FileSize(std::u16string_view path) {
+  std::error_code ec;
+  if (!FileExists(path)) return std::nullopt;
+  const auto size = fs::file_size(ToPath(path), ec);
+  if (ec) return std::nullopt;
+  return static_cast<std::uint64_t>(size);
+}
+
 bool DirectoryExists(std::u16string_view path) {
   std::error_code ec;
   return !path.empty() && fs::is_directory(ToPath(path), ec);

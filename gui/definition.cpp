@@ -156,8 +156,12 @@ class Parser {
     return w;
   }
 
-  // Kind [Name] [: Class] { ... } -- the kind has already been read.
-  ComponentDefinition ComponentBody(std::string kind, int line) {
+  // Kind [Name] [: Class] { ... } -- the kind has already been read. Nesting
+  // is limited so that no text can exhaust the stack; real windows nest four
+  // or five deep.
+  static constexpr int kMaxNesting = 64;
+  ComponentDefinition ComponentBody(std::string kind, int line, int depth) {
+    if (depth > kMaxNesting) lexer_.Fail("components nested too deeply");
     ComponentDefinition def;
     def.kind = FromUtf8(kind);
     def.line = line;
@@ -179,7 +183,7 @@ class Parser {
         Advance();
         def.properties.emplace_back(FromUtf8(word), Value());
       } else {
-        def.children.push_back(ComponentBody(std::move(word), item_line));
+        def.children.push_back(ComponentBody(std::move(word), item_line, depth + 1));
       }
     }
     Advance();
@@ -188,7 +192,7 @@ class Parser {
 
   ComponentDefinition Component() {
     const int line = current_.line;
-    return ComponentBody(ExpectWord("component kind"), line);
+    return ComponentBody(ExpectWord("component kind"), line, 1);
   }
 
   DefinitionValue Value() {

@@ -41,7 +41,9 @@ void RefreshProgress(ProgressView& progress, OperationsHost& host) {
 }
 
 // Steps from the group search to the summary; runs with the module open.
-void ExtractGroups(const ResourceModule& module, std::u16string_view target_folder,
+// module_bytes: the module file's size, which bounds what the run writes.
+void ExtractGroups(const ResourceModule& module, std::uint64_t module_bytes,
+                   std::u16string_view target_folder,
                    ProgressView& progress, LogView& log, OperationsHost& host, Narrator& say) {
   say.Item(u"LangSearchingIconGroups");
   const std::vector<std::u16string> groups = CollectGroupNames(module);
@@ -67,6 +69,7 @@ void ExtractGroups(const ResourceModule& module, std::u16string_view target_fold
   say.Line(u"");
   say.Item(u"LangExtractionStarted");
   RunOutputNames names;
+  OutputBudget budget = OutputBudget::ForModuleOfSize(module_bytes);
   std::size_t succeeded = 0;
   for (std::size_t j = 0; j < count; ++j) {
     const std::u16string& group = groups[j];
@@ -75,7 +78,7 @@ void ExtractGroups(const ResourceModule& module, std::u16string_view target_fold
     const std::u16string file_name = names.Choose(GroupOutputFileName(group));
     say.Item(u"LangSaveAs", file_name);
     if (WriteIconGroupFile(module, group, std::u16string(target_folder) + file_name,
-                           WriteMode::kLog, say.catalogue(), &log)) {
+                           WriteMode::kLog, say.catalogue(), &log, &budget)) {
       names.MarkWritten(file_name);
       ++succeeded;
       say.Item(u"LangSuccessfully");
@@ -139,7 +142,8 @@ void ExtractAllIconsWithProgress(std::u16string_view exe_file, std::u16string_vi
     say.Item(u"LangReady");
   };
   try {
-    ExtractGroups(*opened.module, target_folder, progress, log, host, say);
+    ExtractGroups(*opened.module, FileSize(exe_file).value_or(0), target_folder, progress, log,
+                  host, say);
   } catch (...) {
     finish();
     throw;

@@ -38,6 +38,10 @@ std::u16string DescribeGroupSizes(std::u16string_view group_name, const Resource
   for (std::size_t k = 0; k < *count; ++k) {
     const auto entry = Slice(*data, kGroupHeaderSize + kGroupEntrySize * k, kGroupEntrySize);
     if (!entry) break;
+    if (k == kMaxDescribedEntries) {
+      text += u", \u2026";
+      break;
+    }
     if (!text.empty()) text += u", ";
     std::uint32_t w = (*entry)[0];
     std::uint32_t h = (*entry)[1];
@@ -74,25 +78,18 @@ std::optional<PngSize> ReadPngHeaderSize(ByteView bytes) {
   if (bytes.size() < kPngSignature.size() ||
       std::memcmp(bytes.data(), kPngSignature.data(), kPngSignature.size()) != 0)
     return std::nullopt;
-  // Chunks: 4-byte big-endian length, 4-byte type, data, 4-byte CRC. Positions
-  // are 64-bit so that a hostile length cannot wrap around.
-  const std::uint64_t size = bytes.size();
-  std::uint64_t p = 8;
-  while (p + 12 < size) {
-    const auto at = static_cast<std::size_t>(p);  // below size, so it fits
-    const std::uint32_t length = *ReadU32BE(bytes, at);
-    const auto type = *Slice(bytes, at + 4, 4);
-    if (std::memcmp(type.data(), "IHDR", 4) == 0) {
-      if (length < 8) return std::nullopt;
-      const auto width = ReadU32BE(bytes, at + 8);
-      const auto height = ReadU32BE(bytes, at + 12);
-      if (!width || !height) return std::nullopt;
-      return PngSize{*width, *height};
-    }
-    p += std::uint64_t{length} + 12;
-    if (p > size || length > size - p) return std::nullopt;
-  }
-  return std::nullopt;
+  // Chunks: 4-byte big-endian length, 4-byte type, data, 4-byte CRC. The PNG
+  // format puts IHDR first, always: a stream that starts otherwise is no PNG
+  // anyone can decode, and walking its chunks would cost time per entry.
+  constexpr std::size_t at = 8;
+  const auto length = ReadU32BE(bytes, at);
+  const auto type = Slice(bytes, at + 4, 4);
+  if (!length || !type || std::memcmp(type->data(), "IHDR", 4) != 0 || *length < 8)
+    return std::nullopt;
+  const auto width = ReadU32BE(bytes, at + 8);
+  const auto height = ReadU32BE(bytes, at + 12);
+  if (!width || !height) return std::nullopt;
+  return PngSize{*width, *height};
 }
 
 }  // namespace zandrel::icons

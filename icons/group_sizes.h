@@ -24,14 +24,18 @@ std::uint16_t GetGroupImageCount(std::u16string_view group_name, const ResourceM
 
 // One "WxH" item per directory entry, ", " between them; empty on any failure.
 // Only entries wholly inside the group data are described, so a count that
-// runs past the end lists the entries that are present.
+// runs past the end lists the entries that are present. Past
+// kMaxDescribedEntries entries the text ends in ", …": real groups hold a
+// dozen or two, and many rows may share one crafted directory of thousands.
+inline constexpr std::size_t kMaxDescribedEntries = 256;
 std::u16string DescribeGroupSizes(std::u16string_view group_name, const ResourceModule& module);
 
 // The size of the icon image with this identifier when it is a PNG stream.
 std::optional<PngSize> GetIconPngSize(const ResourceModule& module, std::uint32_t image_id);
 
-// The size from the IHDR chunk of PNG bytes; nullopt when the signature is
-// missing, no IHDR is found, or its width and height lie past the end.
+// The size from the IHDR chunk of PNG bytes, which the format puts first;
+// nullopt when the signature is missing, the first chunk is not IHDR, or its
+// width and height lie past the end.
 std::optional<PngSize> ReadPngHeaderSize(ByteView bytes);
 
 }  // namespace zandrel::icons

@@ -1,5 +1,6 @@
 #include "icons/ico_writer.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -33,10 +34,19 @@ std::u16string WithValue(const MessageCatalogue& catalogue, std::u16string_view 
 GroupIdConversionError::GroupIdConversionError(std::u16string message)
     : std::runtime_error(ToUtf8(message)), message_(std::move(message)) {}
 
+GroupTooLargeError::GroupTooLargeError(std::u16string message)
+    : std::runtime_error(ToUtf8(message)), message_(std::move(message)) {}
+
 std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& module,
-                                      const ImageProblemHandler& on_problem) {
+                                      const ImageProblemHandler& on_problem,
+                                      AssemblyFailure* failure, std::uint64_t limit) {
+  auto fail = [failure](AssemblyFailure why) -> std::optional<Bytes> {
+    if (failure) *failure = why;
+    return std::nullopt;
+  };
+  if (failure) *failure = AssemblyFailure::kNone;
   const auto count = ReadU16LE(group, 4);
-  if (group.size() < kGroupHeaderSize || !count) return std::nullopt;
+  if (group.size() < kGroupHeaderSize || !count) return fail(AssemblyFailure::kBadGroup);
 
   std::vector<PlacedImage> placed;
   std::uint64_t image_bytes = 0;
@@ -60,7 +70,9 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
   }
 
   const std::uint64_t first_offset = kGroupHeaderSize + kIcoRecordSize * placed.size();
-  if (first_offset + image_bytes > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  static_assert(kMaxIconFileBytes <= std::numeric_limits<std::uint32_t>::max());
+  if (first_offset + image_bytes > std::min(limit, kMaxIconFileBytes))
+    return fail(AssemblyFailure::kTooLarge);
 
   Bytes out;
   out.reserve(static_cast<std::size_t>(first_offset + image_bytes));
@@ -81,7 +93,8 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
 
 bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_name,
                         std::u16string_view output_ico_file, WriteMode mode,
-                        const MessageCatalogue& catalogue, LogView* log) {
+                        const MessageCatalogue& catalogue, LogView* log,
+                        OutputBudget* budget) {
   const bool logging = mode == WriteMode::kLog && log != nullptr;
   auto report = [&](std::u16string_view entry, std::u16string_view value) {
     if (logging) log->AppendLine(WithValue(catalogue, entry, value));
@@ -105,13 +118,26 @@ bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_
     return false;
   }
 
-  const auto ico = AssembleIconFile(group.bytes, module, [&](const ImageProblem& problem) {
-    // These two lines carry the identifier right after the text, no blank.
-    if (!logging) return;
-    const auto entry = problem.kind == ImageProblem::Kind::kNotFound ? u"LangIconIDnotFound"
-                                                                     : u"LangErrorloadingIconID";
-    log->AppendLine(catalogue.Text(entry) + ToDecimalUnsigned(problem.image_id));
-  });
+  AssemblyFailure failure = AssemblyFailure::kNone;
+  const auto ico = AssembleIconFile(
+      group.bytes, module,
+      [&](const ImageProblem& problem) {
+        // These two lines carry the identifier right after the text, no blank.
+        if (!logging) return;
+        const auto entry = problem.kind == ImageProblem::Kind::kNotFound
+                               ? u"LangIconIDnotFound"
+                               : u"LangErrorloadingIconID";
+        log->AppendLine(catalogue.Text(entry) + ToDecimalUnsigned(problem.image_id));
+      },
+      &failure, budget ? budget->left : kMaxIconFileBytes);
+  if (!ico && failure == AssemblyFailure::kTooLarge) {
+    // Nothing is written for it; saving one group says so instead of
+    // reporting a save that did not happen.
+    if (mode == WriteMode::kSilent)
+      throw GroupTooLargeError(WithValue(catalogue, u"LangGroupTooLarge", group_name));
+    report(u"LangGroupTooLarge", group_name);
+    return false;
+  }
   if (!ico) {
     report(u"LangInvalidDataSize", group_name);
     return false;
@@ -119,6 +145,7 @@ bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_
 
   try {
     WriteFileAtomically(output_ico_file, *ico);
+    if (budget) budget->left -= ico->size();
   } catch (const FileError& error) {
     if (mode == WriteMode::kSilent) throw;
     report(u"LangErrorSaving", error.message());

@@ -47,18 +47,53 @@ class GroupIdConversionError : public std::runtime_error {
   std::u16string message_;
 };
 
+// The largest .ico file written for one group. Real groups take a few MB at
+// most; a crafted directory can name one large image in every one of its
+// 65,535 entries.
+inline constexpr std::uint64_t kMaxIconFileBytes = std::uint64_t{256} << 20;
+
+enum class AssemblyFailure { kNone, kBadGroup, kTooLarge };
+
+// What one extract-all run may still write in all: many groups can share one
+// crafted directory, so the bound per group alone would let a small module
+// fill a disk. Real modules write less than their own size.
+struct OutputBudget {
+  std::uint64_t left;
+  // 16 times the module's size and 64 MB more.
+  static OutputBudget ForModuleOfSize(std::uint64_t module_bytes) {
+    return {module_bytes * 16 + (std::uint64_t{64} << 20)};
+  }
+};
+
 // The .ico bytes for the group directory `group`, reading images from
-// `module`. nullopt when the data is shorter than the 6-byte group header, or
-// when the images together would not fit the 32-bit offsets of the format.
+// `module`. nullopt when the data is shorter than the 6-byte group header
+// (kBadGroup), or when the file would exceed kMaxIconFileBytes (kTooLarge; the
+// images are not copied then). The reason goes to *failure when given.
 std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& module,
-                                      const ImageProblemHandler& on_problem = {});
+                                      const ImageProblemHandler& on_problem = {},
+                                      AssemblyFailure* failure = nullptr,
+                                      std::uint64_t limit = kMaxIconFileBytes);
+
+// Raised in silent mode for a group whose file would be too large;
+// message() is the user-readable text.
+class GroupTooLargeError : public std::runtime_error {
+ public:
+  explicit GroupTooLargeError(std::u16string message);
+  const std::u16string& message() const { return message_; }
+
+ private:
+  std::u16string message_;
+};
 
 // Writes the group `group_name` of an opened module to `output_ico_file` in one
 // step (an existing file is replaced). True when a file exists there
-// afterwards. `log` is used in log mode and must then be given.
+// afterwards. `log` is used in log mode and must then be given. With a
+// budget, a file larger than what is left of it counts as too large, and a
+// written file is taken off it.
 bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_name,
                         std::u16string_view output_ico_file, WriteMode mode,
-                        const MessageCatalogue& catalogue, LogView* log);
+                        const MessageCatalogue& catalogue, LogView* log,
+                        OutputBudget* budget = nullptr);
 
 // Save selected: writes the group at list position `icon_index` of the module
 // `exe_file` in silent mode. A missing source shows LangFileNotFound; a module

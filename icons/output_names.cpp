@@ -1,5 +1,7 @@
 #include "icons/output_names.h"
 
+#include <algorithm>
+
 #include "core/casefold.h"
 #include "core/paths.h"
 #include "core/text.h"
@@ -45,10 +47,14 @@ std::u16string RunOutputNames::Choose(std::u16string_view file_name) const {
   const std::u16string_view stem =
       has_extension ? file_name.substr(0, file_name.size() - kIcoExtension.size()) : file_name;
   const std::u16string_view extension = file_name.substr(stem.size());
-  for (std::uint64_t n = 2;; ++n) {
+  std::uint64_t& next = next_suffix_[UpperCase(file_name)];
+  for (std::uint64_t n = std::max<std::uint64_t>(next, 2);; ++n) {
     std::u16string candidate =
         std::u16string(stem) + u"_" + ToDecimalUnsigned(n) + std::u16string(extension);
-    if (!Taken(candidate)) return candidate;
+    if (!Taken(candidate)) {
+      next = n;  // not taken until marked written: the same answer comes again
+      return candidate;
+    }
   }
 }
 

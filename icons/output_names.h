@@ -2,9 +2,11 @@
 // Where icons are written: the extract-all target folder, the file name of a
 // group, names kept apart within one run, and the save dialog's file names.
 
-#include <set>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace zandrel::icons {
 
@@ -34,7 +36,10 @@ class RunOutputNames {
 
  private:
   bool Taken(std::u16string_view file_name) const;
-  std::set<std::u16string> written_;  // upper-cased
+  std::unordered_set<std::u16string> written_;  // upper-cased
+  // Per requested name (upper-cased), the suffix to try first: every suffix
+  // below it was taken already, so many groups of one name cost one try each.
+  mutable std::unordered_map<std::u16string, std::uint64_t> next_suffix_;
 };
 
 // The file type mask's extension: from its first "." to the end (".ico").

@@ -122,14 +122,17 @@ class ResourceTreeReader {
   ResourceTreeReader(const Bounded& file, const std::vector<Section>& sections, ByteView directory)
       : file_(file), sections_(sections), directory_(directory) {}
 
+  // The types the module is read for, each once (the first entry of a type
+  // wins, as with the system loader).
   std::vector<TypeResources> ReadAll() {
     std::vector<TypeResources> types;
     for (const auto& type_entry : ReadDirectory(0)) {
       if (type_entry.name & kHighBit) continue;  // a string-named type nobody can ask for
       const auto type = static_cast<std::uint16_t>(type_entry.name & 0xFFFF);
+      if (!PeResourceModule::IsReadType(type) || !(type_entry.target & kHighBit)) continue;
       const bool seen = std::any_of(types.begin(), types.end(),
                                     [type](const TypeResources& t) { return t.type == type; });
-      if (seen || !(type_entry.target & kHighBit)) continue;
+      if (seen) continue;
       types.push_back({type, ReadNames(type_entry.target & ~kHighBit)});
     }
     return types;
@@ -142,8 +145,9 @@ class ResourceTreeReader {
   };
 
   // The entries of the directory at `offset`; a count reaching past the end of
-  // the section is cut to the entries present.
-  std::vector<Entry> ReadDirectory(std::uint32_t offset) const {
+  // the section is cut to the entries present, and to what is left of the
+  // module's entry budget.
+  std::vector<Entry> ReadDirectory(std::uint32_t offset) {
     std::vector<Entry> entries;
     const auto named = directory_.U16(std::uint64_t{offset} + 12);
     const auto ids = directory_.U16(std::uint64_t{offset} + 14);
@@ -151,7 +155,9 @@ class ResourceTreeReader {
     const std::uint64_t first = std::uint64_t{offset} + kDirectoryHeaderSize;
     const std::uint64_t room =
         first <= directory_.size() ? (directory_.size() - first) / kDirectoryEntrySize : 0;
-    const std::uint64_t count = std::min<std::uint64_t>(std::uint64_t{*named} + *ids, room);
+    const std::uint64_t count =
+        std::min({std::uint64_t{*named} + *ids, room, entries_left_});
+    entries_left_ -= count;
     entries.reserve(static_cast<std::size_t>(count));
     for (std::uint64_t i = 0; i < count; ++i) {
       const std::uint64_t at = first + i * kDirectoryEntrySize;
@@ -240,6 +246,7 @@ class ResourceTreeReader {
   const std::vector<Section>& sections_;
   Bounded directory_;
   std::unordered_map<std::uint32_t, ResourceData> languages_;
+  std::uint64_t entries_left_ = PeResourceModule::kMaxDirectoryEntries;
 };
 
 }  // namespace

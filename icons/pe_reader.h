@@ -36,10 +36,19 @@ class PeResourceModule : public ResourceModule {
   PeResourceModule(const PeResourceModule&) = delete;
   PeResourceModule& operator=(const PeResourceModule&) = delete;
 
+  // Only the types the program asks for are read: icons and icon groups.
+  // Every other type is left in the file, unread.
+  static bool IsReadType(std::uint16_t type) { return type == kRtIcon || type == kRtGroupIcon; }
+
   // The names of one type may add up to this many UTF-16 units; entries past it
   // are left out. Real modules stay far below; a crafted directory whose 131,070
   // entries all point to one 65,535-unit name would otherwise cost gigabytes.
   static constexpr std::uint64_t kMaxNameUnitsPerType = std::uint64_t{1} << 22;
+  // All directories read for one module together hold at most this many
+  // entries; what lies past it is left out. shell32.dll holds about 2,000 and
+  // the format allows 131,070 per directory, yet a crafted file can make
+  // directories overlap so that each entry is met again and again.
+  static constexpr std::uint64_t kMaxDirectoryEntries = std::uint64_t{1} << 20;
 
   bool is_pe32_plus() const { return pe32_plus_; }
   // The whole file; every ResourceData::bytes lies inside it.

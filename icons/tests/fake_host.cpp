@@ -40,6 +40,7 @@ FakeCatalogue::FakeCatalogue()
           {u"LangGroupNotFound", u"Не найдена группа:"},
           {u"LangErrorLoadingResource", u"Ошибка загрузки ресурса:"},
           {u"LangInvalidDataSize", u"Неверный размер данных:"},
+          {u"LangGroupTooLarge", u"Группа иконок слишком велика, пропущена:"},
       } {}
 
 std::u16string FakeCatalogue::Text(std::u16string_view entry) const {

@@ -7,12 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 cmake --preset bench >/dev/null
-cmake --build --preset bench --target reader_bench >/dev/null
+cmake --build --preset bench --target reader_bench hostile_bench >/dev/null
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target listing_bench extract_bench wineprefix >/dev/null
 
 echo "== portable reader (host build, optimised)"
 build/bench/tools/reader_bench
+echo "== crafted hostile modules next to real ones (host build, optimised)"
+build/bench/tools/hostile_bench
 
 build="$root/build/win32"
 session="$root/cmake/wine-session.sh"
