@@ -21,6 +21,24 @@ using platform::ToWide;
 
 namespace {
 
+// Whether the system may be asked for a preview of this group: its directory
+// and every image it names that exists lie wholly inside the file. The
+// system's icon functions read a module opened as data without such checks,
+// and a damaged or cut-short file would make them read past its end.
+bool SafeForTheSystem(const ResourceModule& module, const ResourceName& id) {
+  const ResourceData group = module.Lookup(kRtGroupIcon, id);
+  if (!group.found()) return group.status == ResourceData::Status::kNotFound;
+  const auto count = ReadU16LE(group.bytes, 4);
+  if (!count || group.bytes.size() < 6 + std::size_t{14} * *count) return false;
+  for (std::size_t k = 0; k < *count; ++k) {
+    const std::uint16_t image_id = *ReadU16LE(group.bytes, 6 + 14 * k + 12);
+    if (module.Lookup(kRtIcon, ResourceName::Id(image_id)).status ==
+        ResourceData::Status::kNotLoadable)
+      return false;
+  }
+  return true;
+}
+
 HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
   return static_cast<HICON>(LoadImageW(module, id, IMAGE_ICON, size, size, flags));
 }
@@ -61,6 +79,7 @@ int IconListing::AddGroupPreview(const std::u16string& group_name,
     const LPCWSTR res = id.is_id ? MAKEINTRESOURCEW(id.id) : text.c_str();
     const HMODULE m = module.handle();
     const int size = previews_.width();
+    if (!SafeForTheSystem(module, id)) return -1;
 
     if (IsMainIconName(group_name)) {
       // The main icon's preview is the file's first icon, taken by path.

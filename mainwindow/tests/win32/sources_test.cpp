@@ -19,6 +19,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/program_windows.h"
+#include "tests/support/wine_modules.h"
 
 namespace zandrel {
 namespace {
@@ -326,6 +327,38 @@ TEST_F(OutputFolderTest, DefaultFolderModeFollowsTheSourceBelowMyPictures) {
   form.CheckBoxNoChangePath.SetChecked(false);
   EXPECT_EQ(form.EditPathExtract.text(), base + L"\\setup.old");
   EXPECT_TRUE(form.ButtonBrowseFolder.enabled());
+}
+
+}  // namespace
+}  // namespace zandrel
+
+
+namespace zandrel {
+namespace {
+
+// Modules cut short: the system is never asked to read past the end of the
+// file, and the source is adopted all the same.
+TEST(DamagedSources, ACutShortModuleIsAdoptedWithTheButtonEnabled) {
+  const auto full =
+      ReadFileBytes(testing::WineModulePath(testing::WineArch::kI386, u"comdlg32.dll"));
+  if (!full) GTEST_SKIP() << "Wine's modules are not installed";
+  testing::TempFolder dir;
+  testing::ProgramWindows windows;
+  TForm1& form = windows.form1();
+  testing::PopupWatcher watcher;
+  // 1,252,973 bytes: the length that once crashed inside the system's icon
+  // loader; the others cut into the resource section elsewhere.
+  for (const std::size_t length : {std::size_t{1252973}, std::size_t{1100000}, full->size() - 1}) {
+    SCOPED_TRACE(length);
+    const std::wstring path = ToWide(dir.path()) + L"\\cut" + std::to_wstring(length) + L".dll";
+    WriteFileAtomically(FromWide(path), ByteView(*full).first(length));
+    form.AdoptSource(path);
+    EXPECT_EQ(form.EditSorcePath.text(), path);
+    EXPECT_TRUE(form.ButtonAllZandrel.enabled());
+    EXPECT_FALSE(form.ProgressBarZandrel.visible());
+    EXPECT_GT(form.ListViewIcons.item_count(), 0);
+  }
+  EXPECT_TRUE(watcher.message_boxes().empty());
 }
 
 }  // namespace
