@@ -13,6 +13,9 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+echo "== fuzz targets: regression inputs and a short smoke run of each"
+tools/fuzz/run.sh "${ZANDREL_FUZZ_SECONDS:-3}"
+
 echo "== win32 build"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"

@@ -39,7 +39,7 @@ GroupTooLargeError::GroupTooLargeError(std::u16string message)
 
 std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& module,
                                       const ImageProblemHandler& on_problem,
-                                      AssemblyFailure* failure, std::uint64_t limit) {
+                                      AssemblyFailure* failure, OutputBudget* budget) {
   auto fail = [failure](AssemblyFailure why) -> std::optional<Bytes> {
     if (failure) *failure = why;
     return std::nullopt;
@@ -48,11 +48,17 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
   const auto count = ReadU16LE(group, 4);
   if (group.size() < kGroupHeaderSize || !count) return fail(AssemblyFailure::kBadGroup);
 
+  const std::uint64_t limit =
+      budget ? std::min(budget->left, kMaxIconFileBytes) : kMaxIconFileBytes;
   std::vector<PlacedImage> placed;
   std::uint64_t image_bytes = 0;
   for (std::size_t i = 0; i < *count; ++i) {
     const auto entry = Slice(group, kGroupHeaderSize + kGroupEntrySize * i, kGroupEntrySize);
     if (!entry) break;  // a short directory: the entries present are all there is
+    if (budget) {
+      if (budget->entries_left == 0) return fail(AssemblyFailure::kTooLarge);
+      --budget->entries_left;
+    }
     const std::uint16_t image_id = *ReadU16LE(*entry, 12);
     const ResourceData image = module.Lookup(kRtIcon, ResourceName::Id(image_id));
     if (!image.found()) {
@@ -67,12 +73,13 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
     if (image.bytes.empty()) continue;
     placed.push_back({*entry, image.bytes});
     image_bytes += image.bytes.size();
+    if (kGroupHeaderSize + kIcoRecordSize * placed.size() + image_bytes > limit)
+      return fail(AssemblyFailure::kTooLarge);
   }
 
   const std::uint64_t first_offset = kGroupHeaderSize + kIcoRecordSize * placed.size();
   static_assert(kMaxIconFileBytes <= std::numeric_limits<std::uint32_t>::max());
-  if (first_offset + image_bytes > std::min(limit, kMaxIconFileBytes))
-    return fail(AssemblyFailure::kTooLarge);
+  if (first_offset + image_bytes > limit) return fail(AssemblyFailure::kTooLarge);
 
   Bytes out;
   out.reserve(static_cast<std::size_t>(first_offset + image_bytes));
@@ -88,6 +95,7 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
     offset += size;
   }
   for (const auto& p : placed) AppendBytes(out, p.image);
+  if (budget) budget->left -= out.size();
   return out;
 }
 
@@ -129,7 +137,7 @@ bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_
                                : u"LangErrorloadingIconID";
         log->AppendLine(catalogue.Text(entry) + ToDecimalUnsigned(problem.image_id));
       },
-      &failure, budget ? budget->left : kMaxIconFileBytes);
+      &failure, budget);
   if (!ico && failure == AssemblyFailure::kTooLarge) {
     // Nothing is written for it; saving one group says so instead of
     // reporting a save that did not happen.
@@ -145,7 +153,6 @@ bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_
 
   try {
     WriteFileAtomically(output_ico_file, *ico);
-    if (budget) budget->left -= ico->size();
   } catch (const FileError& error) {
     if (mode == WriteMode::kSilent) throw;
     report(u"LangErrorSaving", error.message());

@@ -54,25 +54,29 @@ inline constexpr std::uint64_t kMaxIconFileBytes = std::uint64_t{256} << 20;
 
 enum class AssemblyFailure { kNone, kBadGroup, kTooLarge };
 
-// What one extract-all run may still write in all: many groups can share one
-// crafted directory, so the bound per group alone would let a small module
-// fill a disk. Real modules write less than their own size.
+// What one extract-all run may still write and read in all: many groups can
+// share one crafted directory, so a bound per group alone would let a small
+// module fill a disk or keep the run busy for hours. Real modules write less
+// than their own size and hold a few thousand group entries.
 struct OutputBudget {
-  std::uint64_t left;
-  // 16 times the module's size and 64 MB more.
+  std::uint64_t left;          // bytes still to be written
+  std::uint64_t entries_left;  // group entries still to be read
+  // 16 times the module's size and 64 MB more; a million entries.
   static OutputBudget ForModuleOfSize(std::uint64_t module_bytes) {
-    return {module_bytes * 16 + (std::uint64_t{64} << 20)};
+    return {module_bytes * 16 + (std::uint64_t{64} << 20), std::uint64_t{1} << 20};
   }
 };
 
 // The .ico bytes for the group directory `group`, reading images from
 // `module`. nullopt when the data is shorter than the 6-byte group header
-// (kBadGroup), or when the file would exceed kMaxIconFileBytes (kTooLarge; the
-// images are not copied then). The reason goes to *failure when given.
+// (kBadGroup), or when the file would exceed kMaxIconFileBytes or what is
+// left of the budget (kTooLarge; the images are not copied then). The
+// reason goes to *failure when given. The entries read and the bytes of a
+// file made are taken off the budget.
 std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& module,
                                       const ImageProblemHandler& on_problem = {},
                                       AssemblyFailure* failure = nullptr,
-                                      std::uint64_t limit = kMaxIconFileBytes);
+                                      OutputBudget* budget = nullptr);
 
 // Raised in silent mode for a group whose file would be too large;
 // message() is the user-readable text.

@@ -3,7 +3,7 @@
 # Sourced by test.sh and run.sh; does nothing when everything is present.
 
 zandrel_packages=(
-  cmake ninja-build g++ libgtest-dev googletest
+  cmake ninja-build g++ clang libgtest-dev googletest
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386 wine64 xvfb x11-utils imagemagick icoutils
 )

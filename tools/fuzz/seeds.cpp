@@ -1,0 +1,122 @@
+// Writes the seed corpora of the fuzz targets and their regression inputs:
+//   fuzz_seeds OUTDIR
+// makes OUTDIR/seeds/<target>/ and OUTDIR/regressions/<target>/. Every input
+// is made here or by code of the test support, so each has its generator in
+// the repository; tools/fuzz/run.sh adds Wine's modules and the program's
+// window definitions as further seeds.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "icons/resource_module.h"
+#include "tests/support/hostile_modules.h"
+#include "tests/support/memory_resource_module.h"
+#include "tests/support/pe_builder.h"
+
+using namespace zandrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path g_out;
+
+void Write(const std::string& kind, const std::string& target, const std::string& name,
+           ByteView bytes) {
+  const fs::path dir = g_out / kind / target;
+  fs::create_directories(dir);
+  std::ofstream(dir / name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+void Write(const std::string& kind, const std::string& target, const std::string& name,
+           const std::string& text) {
+  Write(kind, target, name, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+Bytes Le16(std::uint16_t v) {
+  return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+}
+
+// group_sizes and ico_assembly read: a count of images, a group, then the
+// images (each with its size, and for ico_assembly its identifier first).
+Bytes GroupInput(bool with_ids) {
+  const Bytes group = testing::MakeGroupDirectory({testing::MakeGroupEntry(0, 0, 32, 0, 1),
+                                                   testing::MakeGroupEntry(16, 16, 8, 0, 2)});
+  Bytes in{2};
+  auto append = [&](const Bytes& b) { in.insert(in.end(), b.begin(), b.end()); };
+  append(Le16(static_cast<std::uint16_t>(group.size())));
+  append(group);
+  const Bytes images[] = {testing::MakePngImage(48, 48), testing::MakeDibIconImage(16, 16)};
+  for (std::uint16_t i = 0; i < 2; ++i) {
+    if (with_ids) append(Le16(static_cast<std::uint16_t>(i + 1)));
+    append(Le16(static_cast<std::uint16_t>(images[i].size())));
+    if (!with_ids) append(Le16(static_cast<std::uint16_t>(i + 1)));
+    append(images[i]);
+  }
+  return in;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzz_seeds OUTDIR\n");
+    return 2;
+  }
+  g_out = argv[1];
+
+  // PE reader: small modules of every kind, and the crafted ones.
+  testing::PeBuilder pe;
+  pe.AddIconGroup(icons::ResourceName::Text(u"MAINICON"),
+                  {{testing::MakeDibIconImage(16, 16), 16, 16, 32},
+                   {testing::MakePngImage(256, 256), 0, 0, 32}});
+  pe.AddIconGroup(icons::ResourceName::Id(7), {{testing::MakeDibIconImage(32, 32, 1), 32, 32, 32}});
+  Write("seeds", "pe_reader", "pe32.dll", pe.Build());
+  testing::PeBuilder pe64(testing::PeMachine::kAmd64);
+  pe64.AddIconGroup(icons::ResourceName::Id(1), {{testing::MakeDibIconImage(16, 16, 2), 16, 16, 32}});
+  Write("seeds", "pe_reader", "pe32plus.dll", pe64.Build());
+  for (const auto& m : {testing::SharedNamesDirectory(40), testing::OverlappingLanguageDirectories(40),
+                        testing::SharedPngDirectory(20, 20), testing::RepeatedLargeImage(20, 2000),
+                        testing::SameOutputName(40)})
+    Write("seeds", "pe_reader", m.name + ".dll", m.bytes);
+  // The regression inputs: each crafted module at the size that once cost
+  // seconds to minutes or gigabytes.
+  for (const auto& m : testing::AllHostileModules())
+    Write("regressions", "pe_reader", m.name + ".dll", m.bytes);
+
+  Write("seeds", "group_sizes", "two-images", GroupInput(false));
+  Write("seeds", "ico_assembly", "two-images", GroupInput(true));
+  // Each name: its length in units, then UTF-16 LE units.
+  std::string names;
+  for (const std::string name : {"ID:1", "A?B", "A*B", "a?b", "ID:x/y"}) {
+    names += static_cast<char>(name.size());
+    for (char c : name) names += std::string{c, '\0'};
+  }
+  Write("seeds", "output_names", "names", names);
+
+  Write("seeds", "shortcut_scan", "ansi.lnk",
+        std::string("L\0\0\0\x01\x14\x02\0", 8) + std::string(60, '\0') + "C:\\Windows\\notepad.exe");
+  std::string wide = std::string("L\0\0\0", 4) + std::string(40, '\0');
+  for (char c : std::string("D:\\Tools\\app.dll")) wide += std::string{c, '\0'};
+  Write("seeds", "shortcut_scan", "wide.lnk", wide);
+
+  const std::string ini = "[Option]\r\nCheckBoxSavePath=1\r\nEditPathExtract=C:\\out\r\n; note\r\n";
+  Write("seeds", "ini_document", "ansi.ini", ini);
+  Write("seeds", "ini_document", "utf8.ini", "\xEF\xBB\xBF[Zandrel]\nForm1.Caption=\xD0\x9E\n");
+  std::string utf16le = "\xFF\xFE";
+  for (char c : ini) utf16le += std::string{c, '\0'};
+  Write("seeds", "ini_document", "utf16le.ini", utf16le);
+  std::string utf16be = "\xFE\xFF";
+  for (char c : ini) utf16be += std::string{'\0', c};
+  Write("seeds", "ini_document", "utf16be.ini", utf16be);
+
+  Write("seeds", "version_text", "values",
+        std::string("\x04\x09\x04\xE4\x04\x10\xBD\x04\xEF\xFE\0\0\x01\0", 14) +
+            std::string("1\0.\0" "2\0,\0 \0" "3\0", 12));
+
+  Write("seeds", "definitions", "small.form",
+        "Form F : TF { Caption = \"x\"; Button B { OnClick = H } }\n");
+  Write("regressions", "definitions", "deep.form", testing::DeeplyNestedDefinition(5000));
+  return 0;
+}
