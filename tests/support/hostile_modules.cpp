@@ -16,30 +16,9 @@ using icons::ResourceName;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::uint16_t kRtRcData = 10;
 
-std::uint32_t GetU32(const Bytes& b, std::size_t at) {
-  return *ReadU32LE(b, at);
-}
-void PutU16(Bytes& b, std::size_t at, std::uint16_t v) {
-  b.at(at) = static_cast<std::uint8_t>(v);
-  b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
-}
-void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
-  PutU16(b, at, static_cast<std::uint16_t>(v));
-  PutU16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
-}
-
-// File offset of the root entry of `type`.
-std::size_t TypeEntry(const Bytes& image, const PeLayout& layout, std::uint16_t type) {
-  const std::size_t root = layout.resource_offset;
-  const std::size_t count = *ReadU16LE(image, root + 12) + *ReadU16LE(image, root + 14);
-  for (std::size_t i = 0; i < count; ++i)
-    if (GetU32(image, root + 16 + 8 * i) == type) return root + 16 + 8 * i;
-  return 0;
-}
-
 // Directory offset (relative to the root) of the names directory of `type`.
 std::uint32_t NamesDirectory(const Bytes& image, const PeLayout& layout, std::uint16_t type) {
-  return GetU32(image, TypeEntry(image, layout, type) + 4) & ~kHighBit;
+  return GetU32(image, FindTypeEntry(image, layout, type) + 4) & ~kHighBit;
 }
 
 Bytes GroupOf(std::size_t entries, std::uint16_t image_id, std::uint8_t size) {

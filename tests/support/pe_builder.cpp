@@ -270,4 +270,26 @@ Bytes MakeDibIconImage(std::uint32_t width, std::uint32_t height, std::uint32_t 
   return out;
 }
 
+std::uint32_t GetU32(const Bytes& image, std::size_t at) {
+  return *ReadU32LE(image, at);
+}
+
+void PutU16(Bytes& image, std::size_t at, std::uint16_t v) {
+  image.at(at) = static_cast<std::uint8_t>(v);
+  image.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
+}
+
+void PutU32(Bytes& image, std::size_t at, std::uint32_t v) {
+  PutU16(image, at, static_cast<std::uint16_t>(v));
+  PutU16(image, at + 2, static_cast<std::uint16_t>(v >> 16));
+}
+
+std::size_t FindTypeEntry(const Bytes& image, const PeLayout& layout, std::uint16_t type) {
+  const std::size_t root = layout.resource_offset;
+  const std::size_t count = *ReadU16LE(image, root + 12) + *ReadU16LE(image, root + 14);
+  for (std::size_t i = 0; i < count; ++i)
+    if (GetU32(image, root + 16 + 8 * i) == type) return root + 16 + 8 * i;
+  return 0;
+}
+
 }  // namespace zandrel::testing

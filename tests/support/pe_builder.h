@@ -75,6 +75,13 @@ class PeBuilder {
   std::uint16_t next_icon_id_ = 1;
 };
 
+// Little-endian access to a built image, for tests that damage it.
+std::uint32_t GetU32(const Bytes& image, std::size_t at);
+void PutU16(Bytes& image, std::size_t at, std::uint16_t v);
+void PutU32(Bytes& image, std::size_t at, std::uint32_t v);
+// File offset of the root directory's entry of `type`; 0 when there is none.
+std::size_t FindTypeEntry(const Bytes& image, const PeLayout& layout, std::uint16_t type);
+
 // A 32-bit icon image in bitmap form (BITMAPINFOHEADER, BGRA pixels, AND mask).
 // The pixels derive from `seed`, so images of one size still differ.
 Bytes MakeDibIconImage(std::uint32_t width, std::uint32_t height, std::uint32_t seed = 0);
