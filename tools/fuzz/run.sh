@@ -54,8 +54,8 @@ for target_bin in "$bin"/fuzz_*; do
     grep -E "ERROR|SUMMARY|timeout|out-of-memory|Test unit written" "$log" | head -10
     failed=1
   fi
-  runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{print $2}')
-  speed=$(grep -o 'stat::average_exec_per_sec: [0-9]*' "$log" | awk '{print $2}')
+  runs=$(awk '/stat::number_of_executed_units:/ {print $2}' "$log")
+  speed=$(awk '/stat::average_exec_per_sec:/ {print $2}' "$log")
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | awk '{print $2}')
   summary+=("$(printf '%-14s executions %10s   per second %7s   coverage %6s' "$target" "${runs:-?}" "${speed:-?}" "${cov:-?}")")
 done
