@@ -30,7 +30,6 @@ class ComponentFactory {
       return std::make_unique<T>(&owner, def);
     });
   }
-  bool Knows(const std::u16string& kind) const { return creators_.count(kind) != 0; }
   // Throws DefinitionError for a kind nobody registered.
   std::unique_ptr<Component> Create(Form& owner, const ComponentDefinition& def) const;
 

@@ -27,10 +27,6 @@ void Style::SetPalette(const StylePalette& palette) {
   Rebuild();
 }
 
-void Style::RefreshSystemColors() {
-  if (plain()) SetPalette(StylePalette{});
-}
-
 void Style::Rebuild() {
   for (std::size_t i = 0; i < kColorRoleCount; ++i) {
     brushes_[i].reset(CreateSolidBrush(palette_.colors[i]));

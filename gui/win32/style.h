@@ -38,8 +38,6 @@ class Style {
   // name) and rebuilds the brushes and pens. Windows repaint on their own
   // only when told; see Application::ApplyStyle.
   void SetPalette(const StylePalette& palette);
-  // The plain look follows the system colours (WM_SYSCOLORCHANGE).
-  void RefreshSystemColors();
 
   COLORREF Color(ColorRole role) const { return palette_.Color(role); }
   HBRUSH Brush(ColorRole role) const;
