@@ -134,22 +134,39 @@ IniDocument::Line IniDocument::MakeLine(std::u16string text) {
 
 IniDocument::IniDocument(const AnsiCodec& codec) : codec_(&codec) {}
 
-IniDocument IniDocument::FromBytes(ByteView bytes, const AnsiCodec& codec) {
-  IniDocument doc(codec);
+std::u16string DecodeIniText(ByteView bytes, const AnsiCodec& codec, IniEncoding* encoding) {
+  IniEncoding found = IniEncoding::kAnsi;
   std::u16string text;
   if (StartsWithBytes(bytes, kUtf8Bom)) {
-    doc.encoding_ = IniEncoding::kUtf8Bom;
+    found = IniEncoding::kUtf8Bom;
     const ByteView rest = bytes.subspan(std::size(kUtf8Bom));
     text = FromUtf8(std::string_view(reinterpret_cast<const char*>(rest.data()), rest.size()));
   } else if (StartsWithBytes(bytes, kUtf16LeBom)) {
-    doc.encoding_ = IniEncoding::kUtf16LeBom;
+    found = IniEncoding::kUtf16LeBom;
     text = DecodeUtf16(bytes.subspan(std::size(kUtf16LeBom)), false);
   } else if (StartsWithBytes(bytes, kUtf16BeBom)) {
-    doc.encoding_ = IniEncoding::kUtf16BeBom;
+    found = IniEncoding::kUtf16BeBom;
     text = DecodeUtf16(bytes.subspan(std::size(kUtf16BeBom)), true);
   } else {
     text = codec.Decode(bytes);
   }
+  if (encoding != nullptr) *encoding = found;
+  return text;
+}
+
+std::vector<std::u16string> SplitLines(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  ForEachLine(text, [&lines](std::u16string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+Bytes EncodeUtf16LeWithBom(std::u16string_view text) {
+  return EncodeUtf16(text, false);
+}
+
+IniDocument IniDocument::FromBytes(ByteView bytes, const AnsiCodec& codec) {
+  IniDocument doc(codec);
+  const std::u16string text = DecodeIniText(bytes, codec, &doc.encoding_);
 
   // Upper-cased names seen so far: hostile files may hold very many headers.
   std::unordered_set<std::u16string> seen;
@@ -296,6 +313,45 @@ bool IniDocument::DeleteSection(std::u16string_view section) {
   std::erase_if(sections_,
                 [&](const Section& s) { return EqualsIgnoreCase(s.header.name(), section); });
   return sections_.size() != before;
+}
+
+bool IniDocument::RetainKeys(const KeyDecision& decide) {
+  bool removed = false;
+  std::vector<bool> drop_section(sections_.size(), false);
+  for (std::size_t s = 0; s < sections_.size(); ++s) {
+    Section& section = sections_[s];
+    if (!section.readable) continue;
+    std::vector<std::u16string_view> keys;
+    for (const Line& line : section.lines)
+      if (line.kind == LineKind::kEntry || line.kind == LineKind::kBare) keys.push_back(line.name());
+    const std::optional<std::vector<bool>> keep = decide(section.header.name(), keys);
+    if (!keep) continue;
+    std::vector<Line> kept;
+    std::size_t key_index = 0, kept_keys = 0;
+    for (Line& line : section.lines) {
+      if (line.kind == LineKind::kEntry || line.kind == LineKind::kBare) {
+        const bool stays = key_index < keep->size() && (*keep)[key_index];
+        ++key_index;
+        if (!stays) {
+          removed = true;
+          continue;
+        }
+        ++kept_keys;
+      }
+      kept.push_back(std::move(line));
+    }
+    section.lines = std::move(kept);
+    if (kept_keys == 0) drop_section[s] = true;
+  }
+  // A dropped section takes its repeated headers along, as DeleteSection does.
+  std::unordered_set<std::u16string> dropped;
+  for (std::size_t s = 0; s < sections_.size(); ++s)
+    if (drop_section[s]) dropped.insert(UpperCase(sections_[s].header.name()));
+  if (dropped.empty()) return removed;
+  std::erase_if(sections_, [&dropped](const Section& section) {
+    return dropped.contains(UpperCase(section.header.name()));
+  });
+  return true;
 }
 
 std::u16string IniDocument::Text(IniLayout layout) const {

@@ -12,6 +12,7 @@
 // section header (the first header wins) are not read. Section and key names
 // compare without regard to case; of repeated keys the first counts.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,6 +80,14 @@ class IniDocument {
   // Removes the section with its lines, repeated headers of that name included,
   // so that no ignored copy takes its place on the next read.
   bool DeleteSection(std::u16string_view section);
+  // Prunes many keys in one pass (time linear in the document). For every
+  // readable section, decide gets the section's name and keys (as KeyNames
+  // gives them) and answers nullopt to leave the section alone, or one flag
+  // per key: the lines of keys flagged false go, and a section left without
+  // keys goes with them. True when anything was removed.
+  using KeyDecision = std::function<std::optional<std::vector<bool>>(
+      std::u16string_view section, const std::vector<std::u16string_view>& keys)>;
+  bool RetainKeys(const KeyDecision& decide);
 
   // The file content with CR LF line ends, in the document's encoding and with
   // its byte-order mark. Text the ANSI code page cannot hold (or, for UTF-8,
@@ -119,6 +128,15 @@ class IniDocument {
   std::vector<Line> prologue_;  // lines before the first header
   std::vector<Section> sections_;
 };
+
+// Text of an INI-style file by the same encoding rules: the byte-order marks
+// of UTF-8 and UTF-16, the codec otherwise. `encoding` receives what was found.
+std::u16string DecodeIniText(ByteView bytes, const AnsiCodec& codec,
+                             IniEncoding* encoding = nullptr);
+// Lines ending in CR LF, LF or CR; a final line break starts no further line.
+std::vector<std::u16string> SplitLines(std::u16string_view text);
+// UTF-16 LE with its byte-order mark.
+Bytes EncodeUtf16LeWithBom(std::u16string_view text);
 
 // Largest file LoadIniFile accepts. Settings and language files are far
 // smaller; the cap keeps a hostile file of millions of short lines from
