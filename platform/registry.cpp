@@ -67,6 +67,10 @@ void RegistryKey::DeleteTree(HKEY parent, const std::wstring& path) {
     ThrowRegistryError(status, L"Registry key " + path);
 }
 
+bool RegistryKey::Delete(HKEY parent, const std::wstring& path) {
+  return RegDeleteKeyW(parent, path.c_str()) == ERROR_SUCCESS;
+}
+
 std::optional<std::uint32_t> RegistryKey::ReadDword(const std::wstring& name) const {
   DWORD data = 0, size = sizeof data, type = 0;
   if (RegQueryValueExW(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=

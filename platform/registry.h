@@ -32,6 +32,9 @@ class RegistryKey {
   static bool Exists(HKEY parent, const std::wstring& path);
   // Deletes the key with everything below it; a missing key is no error.
   static void DeleteTree(HKEY parent, const std::wstring& path);
+  // Deletes this one key; false when it is missing, has subkeys or cannot be
+  // deleted. Never throws.
+  static bool Delete(HKEY parent, const std::wstring& path);
 
   HKEY get() const { return key_; }
   explicit operator bool() const { return key_ != nullptr; }
