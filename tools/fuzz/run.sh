@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Runs every fuzz target for SECONDS each, after replaying the regression
-# inputs, and fails on any finding (a crash, a sanitizer report, a time-out or
-# running out of memory):
-#   tools/fuzz/run.sh SECONDS
+# Runs every fuzz target (or only the TARGETs named) for SECONDS each, after
+# replaying the regression inputs, and fails on any finding (a crash, a
+# sanitizer report, a time-out or running out of memory):
+#   tools/fuzz/run.sh SECONDS [TARGET...]
 # Prints executions, executions per second and coverage per target. The
 # corpora grow in build/fuzz/work/corpus/ from run to run; findings land in
 # build/fuzz/work/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-seconds=${1:?usage: tools/fuzz/run.sh SECONDS}
+seconds=${1:?usage: tools/fuzz/run.sh SECONDS [TARGET...]}
+shift
+only=("$@")
 root=$PWD
 
 cmake --preset fuzz >/dev/null
@@ -34,6 +36,9 @@ for target_bin in "$bin"/fuzz_*; do
   target=$(basename "$target_bin")
   target=${target#fuzz_}
   [ "$target" = seeds ] && continue
+  if [ ${#only[@]} -gt 0 ] && [[ " ${only[*]} " != *" $target "* ]]; then
+    continue
+  fi
   log="$work/$target.log"
   if [ -d "$work/regressions/$target" ]; then
     if ! "$target_bin" "${limits[@]}" "$work/regressions/$target"/* >"$log.replay" 2>&1; then
