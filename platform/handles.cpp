@@ -11,6 +11,7 @@ namespace handle_traits {
 
 void Kernel::Close(HANDLE h) { CloseHandle(h); }
 void KernelFile::Close(HANDLE h) { CloseHandle(h); }
+void FindFile::Close(HANDLE h) { FindClose(h); }
 void Icon::Close(HICON icon) { DestroyIcon(icon); }
 template <class G>
 void Gdi<G>::Close(G object) {

@@ -61,6 +61,12 @@ struct KernelFile {
   static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
   static void Close(HANDLE h);
 };
+// FindFirstFileW's search handle, closed with FindClose.
+struct FindFile {
+  static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(HANDLE h);
+};
 struct Icon : NullIsEmpty<HICON> {
   static void Close(HICON icon);
 };
@@ -94,6 +100,7 @@ struct Window : NullIsEmpty<HWND> {
 
 using UniqueHandle = UniqueAny<HANDLE, handle_traits::Kernel>;
 using UniqueFile = UniqueAny<HANDLE, handle_traits::KernelFile>;
+using UniqueFindFile = UniqueAny<HANDLE, handle_traits::FindFile>;
 using UniqueIcon = UniqueAny<HICON, handle_traits::Icon>;
 using UniqueBrush = UniqueAny<HBRUSH, handle_traits::Gdi<HBRUSH>>;
 using UniquePen = UniqueAny<HPEN, handle_traits::Gdi<HPEN>>;

@@ -88,6 +88,7 @@ TForm1::TForm1(const settings::SettingsLocation& settings, MainWindowLinks links
       settings_(settings),
       links_(std::move(links)),
       listing_(ListViewIcons, ImageListIcons, ProgressBarZandrel) {
+  program_folder = platform::ExecutableFolder();
   command_line_argument = []() -> std::optional<std::wstring> {
     bool present = false;
     std::wstring argument = platform::FirstCommandLineArgument(&present);

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "gui/win32/file_dialogs.h"
 #include "icons/win32/icon_listing.h"
 #include "settings/win32/settings_location.h"
+#include "shellext/win32/context_menu.h"
 
 namespace zandrel {
 
@@ -52,13 +54,26 @@ class TForm1 : public gui::Form {
   void LoadNastr();
   void SaveNastr();
   // The Explorer verb: its state is the presence of its registry keys.
+  void RegisterContextMenu();
+  void UnregisterContextMenu();
   void CheckAndSetRegistryForFileTypes();
+  // At close: applies a change of the menu item the registry does not have yet.
   void SynchronizeContextMenu();
+  // Tests put a verb of their own (one whose writes fail, say).
+  void UseContextMenuVerb(std::unique_ptr<shellext::ContextMenuVerb> verb) {
+    verb_ = std::move(verb);
+  }
 
-  // Language application, run once at start-up.
+  // Languages: the menu of the language files, the cleanup of stale keys, and
+  // the translation of every window; at start-up and after a choice.
   void LoadLanguage();
+  void LanguageItemClick(gui::MenuItem& sender);
   void CleanTranslationsLikeGlobload();
   void Globload();
+  // The language chosen last (a language file's base name; "" for none).
+  const std::wstring& current_language() const { return current_language_; }
+  // The folder the Language folder lies in (the program's; tests put theirs).
+  std::wstring program_folder;
 
   // Adopts a source path: clears the listing, shows the path, derives the
   // output folder, lists the groups and enables extraction.
@@ -132,8 +147,20 @@ class TForm1 : public gui::Form {
   void UpdateSaveIconMenu();
   void OnDropFiles(HDROP drop);
 
+  std::u16string LanguageSetting() const;
+  // One switch at a time: a language chosen while a switch or a translation
+  // is under way (messages run during a pass) waits for it to end, so the
+  // windows end up in the language chosen last.
+  void RunLanguageSwitches();
+  void SwitchLanguage(const std::wstring& base_name);
+  void TranslateAllWindows();
+
   const settings::SettingsLocation& settings_;
   MainWindowLinks links_;
+  std::unique_ptr<shellext::ContextMenuVerb> verb_ = std::make_unique<shellext::ContextMenuVerb>();
+  std::wstring current_language_;  // CurrentLanguage
+  int language_busy_ = 0;
+  std::optional<std::wstring> pending_language_;
   icons::IconListing listing_;
   bool prev_embed_menu_state_ = false;  // FPrevEmbedMenuState
   // The command-line argument whose missing file was already reported.

@@ -40,9 +40,6 @@ void TForm1::ThemeDarkClick() {
   ResetGeneralMenuFlag();
 }
 
-// The Explorer verb comes with its registration.
-void TForm1::EmbedFolderMenuClick() {}
-
 void TForm1::CheckUpdateMenuClick() {
   ResetGeneralMenuFlag();
   if (links_.show_update) links_.show_update();

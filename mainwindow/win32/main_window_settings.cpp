@@ -1,4 +1,6 @@
-// The main window's settings, the Explorer verb's state and the language.
+// The main window's settings.
+#include <new>
+
 #include "gui/win32/application.h"
 #include "mainwindow/win32/main_window.h"
 #include "mainwindow/win32/main_window_parts.h"
@@ -36,7 +38,15 @@ void TForm1::LoadNastr() {
 }
 
 void TForm1::SaveNastr() {
-  SynchronizeContextMenu();
+  // A registry that refuses the verb is reported, and the settings the user
+  // changed in this run are still written.
+  try {
+    SynchronizeContextMenu();
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (...) {
+    gui::Application::Instance().HandleException(std::current_exception());
+  }
   const std::u16string path = FromWide(PortablePath());
   settings::IniDocument ini = settings::LoadIniFile(path, settings::SystemAnsiCodec());
   const auto section = settings::kOptionSection;
@@ -50,15 +60,5 @@ void TForm1::SaveNastr() {
     ini.WriteBool(section, FromWide(item->name()), item->checked());
   settings::SaveIniFile(path, ini);
 }
-
-// The Explorer verb's state is kept by its registry keys themselves; it
-// comes with the verb.
-void TForm1::CheckAndSetRegistryForFileTypes() {}
-void TForm1::SynchronizeContextMenu() {}
-
-// Language files come with the translation engine.
-void TForm1::LoadLanguage() {}
-void TForm1::CleanTranslationsLikeGlobload() {}
-void TForm1::Globload() {}
 
 }  // namespace zandrel
