@@ -9,7 +9,7 @@ root=$PWD
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target reader_bench hostile_bench >/dev/null
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target listing_bench extract_bench wineprefix >/dev/null
+cmake --build --preset win32 --target listing_bench extract_bench language_bench wineprefix >/dev/null
 
 echo "== portable reader (host build, optimised)"
 build/bench/tools/reader_bench
@@ -27,6 +27,9 @@ echo "== listing through the main window (under Wine)"
 "$build/wine-run.sh" "$build/tools/listing_bench.exe"
 echo "== extract all through the main window (under Wine)"
 "$build/wine-run.sh" "$build/tools/extract_bench.exe" "Z:$work"
+
+echo "== languages: one Globload over the three windows, and the cleanup (under Wine)"
+"$build/wine-run.sh" "$build/tools/language_bench.exe" "Z:$root/resources/languages"
 
 echo "== wrestool -x -t14 on the same modules (host)"
 time_it() {
