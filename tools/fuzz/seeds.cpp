@@ -111,6 +111,17 @@ int main(int argc, char** argv) {
   for (char c : ini) utf16be += std::string{'\0', c};
   Write("seeds", "ini_document", "utf16be.ini", utf16be);
 
+  const std::string language =
+      "\xEF\xBB\xBF; notes\r\n[Language information]\r\nLANGNAME=English\r\n\r\n[Zandrel]\r\n"
+      "Form1.ButtonBrowse.Caption = Browse...\r\nform1.buttonbrowse.caption=Again\r\n"
+      "Form1.A.Caption=a=b\r\nForm1.ListViewIcons.Columns[0].Caption=Icon\r\n"
+      "Form1.TabControlTitle.Tabs [1]=Tab\r\nForm10.Caption=Update\r\nForm9.X.Caption=stale\r\n"
+      "NoDot=1\r\nbare line\r\n[DestDir]\r\nx=y\r\n[zandrel]\r\nForm1.A.Caption=repeated\r\n";
+  for (const char* target : {"language_file", "language_cleanup"})
+    Write("seeds", target, "english.ini", language);
+  Write("seeds", "translation", "window",
+        language + std::string(1, '\0') + "Update\nОбзор\n-\nИконка\n42\n\nТекст");
+
   Write("seeds", "version_text", "values",
         std::string("\x04\x09\x04\xE4\x04\x10\xBD\x04\xEF\xFE\0\0\x01\0", 14) +
             std::string("1\0.\0" "2\0,\0 \0" "3\0", 12));

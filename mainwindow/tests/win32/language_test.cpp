@@ -289,6 +289,52 @@ TEST_F(LanguageTest, ClicksOnItemsOfAMenuBeingRebuiltNeverReachADestroyedItem) {
   EXPECT_EQ(form1().current_language(), L"Russian");
 }
 
+TEST_F(LanguageTest, MalformedLanguageFilesNeitherCrashNorHang) {
+  const auto text = [](const std::string& t) { return Bytes(t.begin(), t.end()); };
+  const auto utf16 = [](const std::string& t, bool odd) {
+    Bytes b{0xFF, 0xFE};
+    for (const char c : t) b.insert(b.end(), {static_cast<std::uint8_t>(c), 0});
+    if (odd) b.push_back('Q');
+    return b;
+  };
+  Bytes junk(64 * 1024);
+  for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<std::uint8_t>(i * 7919 + 13);
+  std::string many = "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Many\r\n";
+  for (int i = 0; i < 100'000; ++i) many += "Form1.Gone" + std::to_string(i) + ".Caption=x\r\n";
+  const std::string long_line =
+      "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Long\r\nForm1.LangSaved.Caption=" +
+      std::string(4 * 1024 * 1024 - 200, 'x') + "\r\n";
+  const std::string too_long = long_line + std::string(300, 'y');
+
+  const struct {
+    const char* what;
+    Bytes bytes;
+    const wchar_t* browse;  // the button's caption afterwards
+  } cases[] = {
+      {"binary junk", junk, L"Обзор..."},
+      {"a line of 4 MB", text(long_line), L"Long"},
+      {"a file above 4 MB", text(too_long), L"Обзор..."},
+      {"UTF-16 with an odd byte count", utf16("[Zandrel]\r\nForm1.ButtonBrowse.Caption=Odd\r\n", true),
+       L"Odd"},
+      {"a UTF-8 mark alone", text("\xEF\xBB\xBF"), L"Обзор..."},
+      {"a UTF-16 mark alone", text("\xFF\xFE"), L"Обзор..."},
+      {"100,000 keys", text(many), L"Many"},
+  };
+  SetLanguageSetting("Hostile");
+  for (const auto& c : cases) {
+    form1().ButtonBrowse.SetText(gui::kCaption, L"Обзор...");
+    WriteFileAtomically(FromWide(language_ + L"Hostile.ini"), c.bytes);
+    ApplyLanguage();
+    EXPECT_EQ(form1().ButtonBrowse.GetText(gui::kCaption), c.browse) << c.what;
+    ASSERT_EQ(form1().LanguageMenu.items().size(), 1u) << c.what;
+  }
+  // The cleanup took the 100,000 stale keys out.
+  const auto cleaned = ReadFileBytes(FromWide(language_ + L"Hostile.ini"));
+  ASSERT_TRUE(cleaned);
+  EXPECT_EQ(std::string(cleaned->begin(), cleaned->end()),
+            "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Many\r\n\r\n");
+}
+
 // --- the cleanup of the files on disk ---------------------------------------
 
 TEST_F(LanguageTest, CleanupRemovesStaleKeysAndLeavesCleanReadOnlyAndLockedFilesAlone) {
