@@ -38,6 +38,15 @@ void ParseShortcut(const std::wstring& text, UINT& key, bool& ctrl) {
   if (key == 0) throw DefinitionError("unsupported shortcut");
 }
 
+// The system menu shows the text after the first tab in the shortcut column;
+// more tabs right after it have nothing to line up and would show as boxes.
+std::wstring MenuText(const std::wstring& caption) {
+  const std::size_t tab = caption.find(L'\t');
+  if (tab == std::wstring::npos) return caption;
+  const std::size_t rest = caption.find_first_not_of(L'\t', tab);
+  return caption.substr(0, tab + 1) + (rest == std::wstring::npos ? L"" : caption.substr(rest));
+}
+
 MenuItem& AsMenuItem(Component& child) {
   auto* item = dynamic_cast<MenuItem*>(&child);
   if (!item) throw DefinitionError("menus hold only MenuItem entries");
@@ -153,7 +162,7 @@ platform::UniqueMenu PopupMenu::Build(const std::vector<MenuItem*>& items,
       InsertMenuItemW(menu.get(), position++, TRUE, &mii);
       continue;
     }
-    std::wstring text = item->caption();
+    std::wstring text = MenuText(item->caption());
     if (!item->shortcut_text().empty()) text += L"\t" + item->shortcut_text();
     mii.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE | MIIM_STATE;
     mii.fType = item->radio() ? MFT_RADIOCHECK : 0;

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Screenshots of the program's windows under Xvfb with a window manager: the
+# main window (listing a module), the general menu, the About window and the
+# update window, in the language given (default English):
+#   tools/screenshots.sh OUTDIR [LANGUAGE] [MODULE]
+# The program runs from a portable copy in a temporary folder, so nothing of
+# the build or of the user's profile is touched.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$(realpath -m "${1:?usage: tools/screenshots.sh OUTDIR [LANGUAGE] [MODULE]}")
+language=${2:-English}
+module=${3:-/usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll}
+mkdir -p "$out"
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Zandrel wineprefix >/dev/null
+build="$PWD/build/win32"
+app=$(mktemp -d)
+cp "$build/Zandrel.exe" "$app/"
+cp -r "$build/Language" "$app/"
+: >"$app/portable.ini"
+mkdir -p "$app/Config"
+printf '[Language]\r\nLanguage=%s\r\n' "$language" >"$app/Config/Option.ini"
+
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$n"
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  kill "$wm" "$xvfb" 2>/dev/null || true
+  rm -rf "$app"
+}
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+wm=$!
+trap cleanup EXIT
+wineserver -k >/dev/null 2>&1 || true
+
+wine "$app/Zandrel.exe" "$(winepath -w "$module")" >/dev/null 2>&1 &
+main=""
+for _ in $(seq 120); do
+  main=$(xdotool search --name '^Zandrel ' 2>/dev/null | head -n 1 || true)
+  [ -n "$main" ] && break
+  sleep 0.5
+done
+[ -n "$main" ] || { echo "The main window did not appear." >&2; exit 1; }
+sleep 3
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+sleep 0.5
+import -window "$main" "$out/main.png"
+
+# The general menu: the "≡" button sits at the right end of the title strip.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove --window "$main" $((WIDTH - 16)) 16 click 1
+sleep 1
+import -window root "$out/menu.png"
+# The language submenu beside it.
+xdotool key Down Down Right
+sleep 1
+import -window root "$out/menu-language.png"
+xdotool key Escape Escape
+sleep 0.5
+xdotool mousemove --window "$main" $((WIDTH / 2)) $((HEIGHT - 40))
+sleep 0.3
+
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key F1
+sleep 1.5
+about=$(xdotool getactivewindow)
+import -frame -window "$about" "$out/about.png"
+# Closed with its button, at the middle of the strip along the bottom.
+eval "$(xdotool getwindowgeometry --shell "$about")"
+xdotool mousemove --window "$about" $((WIDTH / 2)) $((HEIGHT - 17)) click 1
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$main")"
+
+# The update window through the menu: the fourth item that can be chosen.
+# A pass over the log first: the button opens the menu again only after the
+# mouse has left it for the window.
+xdotool mousemove --window "$main" $((WIDTH / 2)) $((HEIGHT - 40))
+sleep 0.3
+xdotool mousemove --window "$main" $((WIDTH - 16)) 16 click 1
+sleep 1
+xdotool key Down Down Down Down Return
+sleep 2
+import -frame -window "$(xdotool getactivewindow)" "$out/update.png"
+xdotool key Escape
+echo "Screenshots in $out"
