@@ -238,10 +238,12 @@ TEST_F(LanguageTest, MenuListsTheFilesInNameOrderAndMarksTheSetting) {
   WriteLanguage(L"russian.ini", "[Language information]\r\nLANGNAME=Русский\r\n");
   WriteLanguage(L"English.ini", "[Language information]\r\nLANGNAME = English (UK)\r\n");
   WriteLanguage(L"Bare.ini", "[Zandrel]\r\n");
+  WriteLanguage(L"arabic.ini", "[Zandrel]\r\n");
   WriteLanguage(L"notes.txt", "[Zandrel]\r\n");
   SetLanguageSetting("ENGLISH");
   form1().LoadLanguage();
-  EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"Bare\t\tBare", L"English\t\tEnglish (UK) *",
+  EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"arabic\t\tarabic", L"Bare\t\tBare",
+                                                   L"English\t\tEnglish (UK) *",
                                                    L"russian\t\tРусский"}));
   EXPECT_EQ(form1().current_language(), L"ENGLISH");
 
