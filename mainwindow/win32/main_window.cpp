@@ -113,6 +113,11 @@ void TForm1::FormCreate() {
 
 void TForm1::FormActivate() {
   DragAcceptFiles(hwnd(), TRUE);
+  // The command line names the source of the first showing only: every
+  // dialog or message box that closes activates the window again, and must
+  // not replace a source chosen since, nor drop unsaved choices.
+  if (command_line_taken_) return;
+  command_line_taken_ = true;
   if (!command_line_argument()) return;
   LoadNastr();
   CommandLineSource();

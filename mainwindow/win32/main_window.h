@@ -165,6 +165,7 @@ class TForm1 : public gui::Form {
   bool prev_embed_menu_state_ = false;  // FPrevEmbedMenuState
   // The command-line argument whose missing file was already reported.
   std::wstring reported_missing_argument_;
+  bool command_line_taken_ = false;  // by the first activation
 };
 
 }  // namespace zandrel

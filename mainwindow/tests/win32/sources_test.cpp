@@ -164,7 +164,7 @@ TEST_F(SourcesTest, DialogChoiceOfAShortcutListsItsTarget) {
   EXPECT_EQ(form.EditSorcePath.text(), folder + L"sub.lnk");
 }
 
-TEST_F(SourcesTest, CommandLineSourceIsListedAndAMissingFileReportedOnce) {
+TEST_F(SourcesTest, CommandLineSourceIsTakenOnTheFirstActivationOnly) {
   testing::PopupWatcher watcher;
   std::wstring argument = L"\"" + folder + L"second.dll\"";
   form.command_line_argument = [&] { return std::optional<std::wstring>(argument); };
@@ -172,20 +172,42 @@ TEST_F(SourcesTest, CommandLineSourceIsListedAndAMissingFileReportedOnce) {
   EXPECT_EQ(form.EditSorcePath.text(), folder + L"second.dll");
   EXPECT_EQ(form.ListViewIcons.item_count(), 2);
 
-  argument = folder + L"gone.exe";
+  // A source chosen since, and a box ticked since, survive the next
+  // activations (a dialog or the About window closing).
+  watcher.AnswerFileDialog(folder + L"first.exe");
+  form.ButtonBrowseClick();
+  form.CheckBoxSavePath.SetChecked(!form.CheckBoxSavePath.checked());
+  const bool ticked = form.CheckBoxSavePath.checked();
+  form.AboutMenuClick();
+  testing::PumpMessages(100);
   form.FormActivate();
-  form.FormActivate();  // closing the message activates the window again
-  testing::PumpMessages(200);
-  ASSERT_EQ(watcher.message_boxes().size(), 1u);
-  EXPECT_EQ(watcher.message_boxes()[0], L"❌ ОШИБКА: Файл не найден! " + folder + L"gone.exe");
-  EXPECT_EQ(form.EditSorcePath.text(), folder + L"second.dll");  // the old source stays
+  EXPECT_EQ(form.EditSorcePath.text(), folder + L"first.exe");
+  EXPECT_EQ(FirstRowName(), L"FIRST");
+  EXPECT_EQ(form.CheckBoxSavePath.checked(), ticked);
+  EXPECT_TRUE(watcher.message_boxes().empty());
+}
 
+TEST_F(SourcesTest, AMissingCommandLineFileIsReportedOnceAndAShortcutIsItsOwnSource) {
+  testing::PopupWatcher watcher;
+  {
+    testing::ProgramWindows fresh;
+    TForm1& first = fresh.form1();
+    first.command_line_argument = [&] { return std::optional<std::wstring>(folder + L"gone.exe"); };
+    first.FormActivate();
+    first.FormActivate();  // closing the message activates the window again
+    testing::PumpMessages(200);
+    ASSERT_EQ(watcher.message_boxes().size(), 1u);
+    EXPECT_EQ(watcher.message_boxes()[0], L"❌ ОШИБКА: Файл не найден! " + folder + L"gone.exe");
+    EXPECT_EQ(first.EditSorcePath.text(), L"");
+  }
   // A shortcut named on the command line is the source itself.
   CreateShortcut(folder + L"first.lnk", folder + L"first.exe");
-  argument = folder + L"first.lnk";
-  form.FormActivate();
-  EXPECT_EQ(form.EditSorcePath.text(), folder + L"first.lnk");
-  EXPECT_EQ(form.ListViewIcons.item_count(), 0);
+  testing::ProgramWindows again;
+  TForm1& second = again.form1();
+  second.command_line_argument = [&] { return std::optional<std::wstring>(folder + L"first.lnk"); };
+  second.FormActivate();
+  EXPECT_EQ(second.EditSorcePath.text(), folder + L"first.lnk");
+  EXPECT_EQ(second.ListViewIcons.item_count(), 0);
 }
 
 TEST_F(SourcesTest, ShortcutsResolveThroughTheShellLinkAndTheRawScan) {
