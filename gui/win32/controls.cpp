@@ -304,6 +304,17 @@ void Memo::AfterCreate() {
   SendMessageW(hwnd(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
+bool Memo::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg != WM_GETDLGCODE) return false;
+  // A multi-line edit asks for every key; the log is read-only, so Tab moves
+  // on and Esc reaches the window as in any dialog.
+  result = DefSubclassProc(hwnd(), msg, wp, lp) & ~DLGC_WANTTAB;
+  const auto* key = reinterpret_cast<const MSG*>(lp);
+  if (key && key->message == WM_KEYDOWN && (key->wParam == VK_TAB || key->wParam == VK_ESCAPE))
+    result &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+  return true;
+}
+
 bool Memo::OnControlColor(HDC dc, HBRUSH& brush) {
   brush = ColorsForText(dc, false);
   return true;

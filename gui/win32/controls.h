@@ -139,6 +139,7 @@ class Memo : public Control {
   DWORD Style() const override;
   DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
   void AfterCreate() override;
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
   bool has_lines_ = false;

@@ -330,6 +330,9 @@ void Form::ShowModal() {
   modal_done_ = false;
   Show();
   SetForegroundWindow(hwnd());
+  // Opens with its default button focused, so Enter presses it.
+  if (default_button_ && default_button_->enabled() && default_button_->visible())
+    default_button_->SetFocus();
   MSG msg;
   while (!modal_done_ && !app.terminated()) {
     app.FlushPending();
@@ -427,7 +430,12 @@ bool Form::RouteControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
     case WM_COMMAND: {
       Control* control =
           lp ? ControlFromHandle(reinterpret_cast<HWND>(lp)) : ControlFromId(LOWORD(wp));
-      if (control) control->OnCommand(HIWORD(wp));
+      if (control) {
+        control->OnCommand(HIWORD(wp));
+      } else if (LOWORD(wp) == IDCANCEL && !lp && this != Application::Instance().main_form()) {
+        // Esc, as the dialog manager reports it: a secondary window closes.
+        Close();
+      }
       result = 0;
       return true;
     }

@@ -45,6 +45,7 @@ void ListView::Resolve(const ComponentDefinition& def) {
 void ListView::BindEvents(const HandlerLookup& lookup) {
   Control::BindEvents(lookup);
   on_select_item = lookup(u"OnSelectItem");
+  on_item_activate = lookup(u"OnItemActivate");
 }
 
 DWORD ListView::Style() const {
@@ -175,6 +176,10 @@ bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
       FireEvent(on_click);
       result = 0;
       return true;
+    case LVN_ITEMACTIVATE:
+      FireEvent(on_item_activate);
+      result = 0;
+      return true;
     case LVN_ITEMCHANGED: {
       auto* change = reinterpret_cast<NMLISTVIEW*>(header);
       if ((change->uChanged & LVIF_STATE) &&
@@ -188,7 +193,14 @@ bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
   }
 }
 
-bool ListView::SubclassMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+bool ListView::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_GETDLGCODE) {
+    const auto* key = reinterpret_cast<const MSG*>(lp);
+    result = DefSubclassProc(hwnd(), msg, wp, lp);
+    if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN && on_item_activate)
+      result |= DLGC_WANTMESSAGE;
+    return true;
+  }
   if (msg != WM_CONTEXTMENU || !popup_menu_) return false;
   POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
   if (pt.x == -1 && pt.y == -1) {  // from the keyboard: below the selected row

@@ -47,6 +47,9 @@ class ListView : public Control {
 
   ImageList* small_images() const { return small_images_; }
   Handler on_select_item;
+  // Enter or a double-click on a row. The list keeps Enter from the
+  // window's default button while it has the focus.
+  Handler on_item_activate;
   void BindEvents(const HandlerLookup& lookup) override;
 
   bool OnNotify(NMHDR* header, LRESULT& result) override;

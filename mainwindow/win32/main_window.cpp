@@ -46,6 +46,7 @@ const std::pair<const wchar_t*, void (TForm1::*)()> kHandlers[] = {
     {L"ButtonAllZandrelExit", &TForm1::ButtonAllZandrelExit},
     {L"ListViewIconsClick", &TForm1::ListViewIconsClick},
     {L"ListViewIconsSelectItem", &TForm1::ListViewIconsSelectItem},
+    {L"ListViewIconsItemActivate", &TForm1::ListViewIconsItemActivate},
     {L"SaveIconMenuClick", &TForm1::SaveIconMenuClick},
     {L"MemoZandrelMouseMove", &TForm1::MemoZandrelMouseMove},
     {L"ThemeAutoClick", &TForm1::ThemeAutoClick},

@@ -130,6 +130,7 @@ class TForm1 : public gui::Form {
   void ButtonAllZandrelExit();
   void ListViewIconsClick();
   void ListViewIconsSelectItem();
+  void ListViewIconsItemActivate();
   void SaveIconMenuClick();
   void MemoZandrelMouseMove();
   void ThemeAutoClick();

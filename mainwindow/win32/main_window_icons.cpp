@@ -38,6 +38,11 @@ void TForm1::ListViewIconsClick() {
 void TForm1::ListViewIconsSelectItem() {
   UpdateSaveIconMenu();
 }
+// Enter or a double-click on a row saves that row's group, as the list's
+// context menu does.
+void TForm1::ListViewIconsItemActivate() {
+  if (SaveIconMenu.enabled()) SaveIconMenuClick();
+}
 
 void TForm1::SaveIconMenuClick() {
   const int row = ListViewIcons.item_index();
