@@ -141,7 +141,7 @@ void Application::DispatchOne(MSG& msg) {
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   Form* form = root ? Form::FromHandle(root) : nullptr;
   if (form && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
-    if (form->HandleShortcut(msg)) return;
+    if (form->PreviewKey(msg) || form->HandleShortcut(msg)) return;
   }
   if (form && IsDialogMessageW(root, &msg)) return;
   TranslateMessage(&msg);

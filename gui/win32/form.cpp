@@ -497,6 +497,21 @@ LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       OnActivateMessage(wp, lp);
       break;
+    case WM_SETCURSOR: {
+      // A click on this window while another one is modal: the modal one
+      // comes to the front and flashes, as an owned window would.
+      const auto hit = static_cast<short>(LOWORD(lp));
+      if (hit == HTERROR && (HIWORD(lp) == WM_LBUTTONDOWN || HIWORD(lp) == WM_RBUTTONDOWN)) {
+        for (Form* form : app.forms()) {
+          if (form == this || !form->is_modal() || !form->hwnd()) continue;
+          SetForegroundWindow(form->hwnd());
+          FLASHWINFO flash{sizeof flash, form->hwnd(), FLASHW_CAPTION, 3, 0};
+          FlashWindowEx(&flash);
+          break;
+        }
+      }
+      break;
+    }
     case WM_MOUSEMOVE:
       if (on_mouse_move) app.Invoke(on_mouse_move);
       break;

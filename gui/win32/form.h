@@ -93,6 +93,9 @@ class Form : public Control {
 
   // Runs the menu item whose shortcut this key press is; true when one ran.
   bool HandleShortcut(const MSG& msg);
+  // A key press seen before the controls and the dialog keys get it; true
+  // when the window took it.
+  virtual bool PreviewKey(const MSG& /*msg*/) { return false; }
 
   void DestroyHandle() override;
 

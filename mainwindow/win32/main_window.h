@@ -142,6 +142,8 @@ class TForm1 : public gui::Form {
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  // F10, and Enter or Space on the focused "≡" button, open the general menu.
+  bool PreviewKey(const MSG& msg) override;
 
  private:
   void ResetGeneralMenuFlag() { SpeedButton_GeneralMenu.allow_all_up = true; }

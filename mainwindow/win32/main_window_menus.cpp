@@ -22,6 +22,18 @@ void TForm1::SpeedButton_GeneralMenuClick() {
   }
 }
 
+bool TForm1::PreviewKey(const MSG& msg) {
+  const bool f10 = msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F10 && GetKeyState(VK_SHIFT) >= 0;
+  const bool on_button = msg.message == WM_KEYDOWN && msg.hwnd == SpeedButton_GeneralMenu.hwnd() &&
+                         (msg.wParam == VK_RETURN || msg.wParam == VK_SPACE);
+  if (!f10 && !on_button) return false;
+  // From the keyboard the menu always opens; the button's flag is for the mouse.
+  ResetGeneralMenuFlag();
+  SpeedButton_GeneralMenu.SetFocus();
+  SpeedButton_GeneralMenuClick();
+  return true;
+}
+
 void TForm1::FormMouseMove() {
   ResetGeneralMenuFlag();
 }

@@ -145,3 +145,49 @@ TEST_F(KeyboardTest, EnterAndADoubleClickOnARowSaveItNeverExtractAll) {
 
 }  // namespace
 }  // namespace zandrel
+
+namespace zandrel {
+namespace {
+
+TEST_F(KeyboardTest, F10AndTheFocusedMenuButtonOpenTheGeneralMenu) {
+  form.Show();
+  testing::PumpMessages(100);
+  testing::PopupWatcher watcher;  // closes the menus
+  SetFocus(form.ButtonBrowse.hwnd());
+  MSG f10{GetFocus(), WM_SYSKEYDOWN, VK_F10, 0, 0, {}};
+  gui::Application::Instance().DispatchOne(f10);
+  EXPECT_EQ(watcher.menus_closed(), 1);
+  EXPECT_EQ(GetFocus(), form.SpeedButton_GeneralMenu.hwnd());
+  // Again at once from the button: the keyboard never meets the mouse's flag.
+  PressKey(VK_RETURN);
+  PressKey(VK_SPACE);
+  EXPECT_EQ(watcher.menus_closed(), 3);
+  EXPECT_EQ(form.MemoZandrel.text().find(L"Начало извлечения"), std::wstring::npos);
+  form.Hide();
+}
+
+TEST_F(KeyboardTest, AClickOnTheMainWindowBringsTheModalWindowForward) {
+  form.Show();
+  testing::PumpMessages(100);
+  TForm8& about = windows.form8();
+  HWND brought = nullptr;
+  ModalProbe probe(about, [&] {
+    // Something else in front, then a click on the disabled main window.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    testing::PumpMessages(50);
+    SendMessageW(form.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.hwnd()),
+                 MAKELPARAM(HTERROR, WM_LBUTTONDOWN));
+    brought = GetForegroundWindow();
+    DestroyWindow(other);
+    about.Close();
+  });
+  about.ShowModal();
+  EXPECT_FALSE(probe.rescued());
+  EXPECT_EQ(brought, about.hwnd());
+  form.Hide();
+}
+
+}  // namespace
+}  // namespace zandrel
