@@ -8,6 +8,7 @@
 #include "gui/win32/image_list.h"
 #include "gui/win32/menu.h"
 #include "core/text.h"
+#include "platform/handles.h"
 #include "platform/wide.h"
 
 namespace zandrel::gui {
@@ -70,6 +71,32 @@ void ListView::InsertColumns() {
     col.iSubItem = i;
     ListView_InsertColumn(hwnd(), i, &col);
   }
+  FitCaptions();
+}
+
+int ListView::FittingWidth(int index) const {
+  HWND header = ListView_GetHeader(hwnd());
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(header ? header : hwnd(), WM_GETFONT, 0, 0));
+  platform::WindowDC dc(hwnd());
+  platform::ScopedSelect select(dc.get(), font);
+  const std::wstring& caption = columns_.at(index).caption;
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
+  // The header's margins on both sides of its text, and a pixel for the divider.
+  return size.cx + Scale(kHeaderTextMargin) * 2 + 1;
+}
+
+void ListView::FitCaptions() {
+  if (!hwnd()) return;
+  for (int i = 0; i < column_count(); ++i) {
+    const int needed = std::max(FittingWidth(i), Scale(columns_[i].min_width));
+    if (ListView_GetColumnWidth(hwnd(), i) < needed) ListView_SetColumnWidth(hwnd(), i, needed);
+  }
+}
+
+void ListView::ApplyFont() {
+  Control::ApplyFont();
+  FitCaptions();
 }
 
 void ListView::SetColumnCaption(int index, const std::wstring& caption) {
@@ -79,6 +106,7 @@ void ListView::SetColumnCaption(int index, const std::wstring& caption) {
   col.mask = LVCF_TEXT;
   col.pszText = columns_[index].caption.data();
   ListView_SetColumn(hwnd(), index, &col);
+  FitCaptions();
 }
 
 void ListView::SetColumnWidth(int index, int width) {
@@ -89,9 +117,10 @@ void ListView::SetColumnWidth(int index, int width) {
   } else {
     ListView_SetColumnWidth(hwnd(), index, Scale(width));
   }
-  // The minimum width holds whatever was asked for.
-  if (ListView_GetColumnWidth(hwnd(), index) < Scale(c.min_width))
-    ListView_SetColumnWidth(hwnd(), index, Scale(c.min_width));
+  // The minimum width, and room for the caption, hold whatever was asked for.
+  const int needed = std::max(Scale(c.min_width), FittingWidth(index));
+  if (ListView_GetColumnWidth(hwnd(), index) < needed)
+    ListView_SetColumnWidth(hwnd(), index, needed);
 }
 
 int ListView::column_width(int index) const {

@@ -53,6 +53,9 @@ class ListView : public Control {
   void BindEvents(const HandlerLookup& lookup) override;
 
   bool OnNotify(NMHDR* header, LRESULT& result) override;
+  void ApplyFont() override;
+  // The pixel width that shows a column's caption whole in the header.
+  int FittingWidth(int index) const;
 
  protected:
   const wchar_t* WindowClass() const override { return WC_LISTVIEWW; }
@@ -62,6 +65,9 @@ class ListView : public Control {
 
  private:
   void InsertColumns();
+  // Widens the columns whose captions the header would cut.
+  void FitCaptions();
+  static constexpr int kHeaderTextMargin = 6;  // at 96 DPI, each side
   std::vector<Column> columns_;
   ImageList* small_images_ = nullptr;
   PopupMenu* popup_menu_ = nullptr;

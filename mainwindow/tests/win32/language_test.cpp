@@ -150,6 +150,9 @@ TEST_F(LanguageTest, EnglishLeavesNoRussianTextAndRussianBringsTheBuiltInTextsBa
   EXPECT_EQ(form1().Lang(L"LangFileNotFound"), L"❌ ERROR: File not found!");
   EXPECT_EQ(form1().FileOpenDialogSorce.GetText(gui::kTitle), L"Open a file that contains icons");
   EXPECT_EQ(form1().ListViewIcons.column_caption(2), L"Name/ID");
+  // A translated caption widens its column rather than being cut.
+  for (int i = 0; i < form1().ListViewIcons.column_count(); ++i)
+    EXPECT_GE(form1().ListViewIcons.column_width(i), form1().ListViewIcons.FittingWidth(i)) << i;
 
   form1().LanguageItemClick(Item(L"Russian"));
   EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"English\t\tEnglish",
