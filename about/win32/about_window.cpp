@@ -42,6 +42,10 @@ TForm8::TForm8(std::function<std::wstring()> main_window_caption)
       Image1(Get<gui::Image>(L"Image1")),
       Button1(Get<gui::Button>(L"Button1")),
       main_window_caption_(std::move(main_window_caption)) {
+  open_link = [](HWND owner, const std::wstring& target) {
+    // A link nobody can open (no mail program, no browser) fails quietly.
+    ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
+  };
   FormCreate();
 }
 
@@ -52,6 +56,9 @@ void TForm8::FormCreate() {
   HICON shared = LoadIconW(gui::Application::Instance().instance(), L"MAINICON");
   if (shared) Image1.SetIcon(platform::UniqueIcon(CopyIcon(shared)));
   LabelCopyright.SetCaption(platform::GetLegalCopyright(platform::ExecutablePath()));
+  // The addresses are release configuration; the labels show them as they are.
+  LabelGMail.SetCaption(ToWide(config::kAuthorMailFirst));
+  LabelYaMail.SetCaption(ToWide(config::kAuthorMailSecond));
 }
 
 void TForm8::FormShow() {
@@ -63,7 +70,7 @@ void TForm8::Button1Click() {
 }
 
 void TForm8::OpenLink(const std::wstring& target) {
-  ShellExecuteW(hwnd(), L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
+  if (open_link) open_link(hwnd(), target);
   gui::Application::Instance().ProcessMessages();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The About window TForm8: icon, name and version, copyright and the links.
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 
@@ -34,6 +36,9 @@ class TForm8 : public gui::Form {
   void LabelGMailClick();
   void LabelYaMailClick();
   void LabelMainWebSiteClick();
+
+  // Opens a link target; the system's shell by default (tests put their own).
+  std::function<void(HWND owner, const std::wstring& target)> open_link;
 
  private:
   void OpenLink(const std::wstring& target);

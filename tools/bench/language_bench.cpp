@@ -2,8 +2,8 @@
 // the language files take: the shipped English file, then files of 10,000
 // and 100,000 lines (the shipped lines followed by keys of components the
 // windows do not have), so the growth with the file's size shows. Runs
-// under Wine with a display; the source folder's languages are passed as
-// the first argument.
+// under Wine with a display; the built Language folder is passed as the
+// first argument.
 
 #include <windows.h>
 

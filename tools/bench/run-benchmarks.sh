@@ -29,7 +29,7 @@ echo "== extract all through the main window (under Wine)"
 "$build/wine-run.sh" "$build/tools/extract_bench.exe" "Z:$work"
 
 echo "== languages: one Globload over the three windows, and the cleanup (under Wine)"
-"$build/wine-run.sh" "$build/tools/language_bench.exe" "Z:$root/resources/languages"
+"$build/wine-run.sh" "$build/tools/language_bench.exe" "Z:$build/Language"
 
 echo "== wrestool -x -t14 on the same modules (host)"
 time_it() {
