@@ -135,14 +135,66 @@ RECT GroupBox::ChildArea() const {
 }
 
 bool GroupBox::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-  if (msg == WM_ERASEBKGND) {
-    RECT rc;
-    GetClientRect(hwnd(), &rc);
-    PaintParentBackground(hwnd(), reinterpret_cast<HDC>(wp), rc);
-    result = TRUE;
-    return true;
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT rc;
+      GetClientRect(hwnd(), &rc);
+      PaintParentBackground(hwnd(), reinterpret_cast<HDC>(wp), rc);
+      result = TRUE;
+      return true;
+    }
+    case WM_PRINTCLIENT: {
+      RECT rc;
+      GetClientRect(hwnd(), &rc);
+      PaintParentBackground(hwnd(), reinterpret_cast<HDC>(wp), rc);
+      Paint(reinterpret_cast<HDC>(wp));
+      result = 0;
+      return true;
+    }
+    case WM_PAINT: {
+      // Drawn here rather than by the system's group box, which measures its
+      // caption with a font of its own and may cut the last letters.
+      ScopedPaint paint(hwnd());
+      Paint(paint.dc());
+      result = 0;
+      return true;
+    }
+    default:
+      return false;
   }
-  return false;
+}
+
+RECT GroupBox::CaptionRect(HDC dc) const {
+  const std::wstring caption = GetText(kCaption);
+  ScopedSelect select(dc, font_handle());
+  SIZE size{};
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+  const int left = Scale(kCaptionIndent);
+  return RECT{left, 0, left + size.cx, size.cy};
+}
+
+void GroupBox::Paint(HDC dc) {
+  const auto& style = CurrentStyle();
+  RECT rc;
+  GetClientRect(hwnd(), &rc);
+  const std::wstring caption = GetText(kCaption);
+  RECT text = CaptionRect(dc);
+  RECT frame = rc;
+  frame.top = (text.bottom - text.top) / 2;
+  if (style.plain()) {
+    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  } else {
+    FrameRect(dc, &frame, style.Brush(ColorRole::kPanelFrame));
+  }
+  if (caption.empty()) return;
+  // The frame stops short of the caption on both sides.
+  RECT gap{text.left - Scale(2), text.top, text.right + Scale(2), text.bottom};
+  PaintParentBackground(hwnd(), dc, gap);
+  ScopedSelect select(dc, font_handle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, style.Color(enabled() ? ColorRole::kFaceText : ColorRole::kGrayText));
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+            DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
 }
 
 // --- Button --------------------------------------------------------------------

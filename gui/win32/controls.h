@@ -41,6 +41,15 @@ class GroupBox : public Control {
   bool IsContainer() const override { return true; }
   bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   RECT ChildArea() const override;
+
+ public:
+  // Where the caption is drawn, measured with the box's own font, so it is
+  // never cut.
+  RECT CaptionRect(HDC dc) const;
+
+ private:
+  void Paint(HDC dc);
+  static constexpr int kCaptionIndent = 8;  // at 96 DPI
 };
 
 class Button : public Control {
