@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 #include <string>
 
 #include "about/win32/about_window.h"
@@ -186,6 +187,54 @@ TEST_F(KeyboardTest, AClickOnTheMainWindowBringsTheModalWindowForward) {
   about.ShowModal();
   EXPECT_FALSE(probe.rescued());
   EXPECT_EQ(brought, about.hwnd());
+  form.Hide();
+}
+
+}  // namespace
+}  // namespace zandrel
+
+namespace zandrel {
+namespace {
+
+TEST_F(KeyboardTest, TabAndShiftTabVisitEveryControlInLayoutOrder) {
+  testing::TempFolder dir;
+  testing::PeBuilder pe;
+  pe.AddIconGroup(icons::ResourceName::Id(7), {{testing::MakeDibIconImage(32, 32), 32, 32, 32}});
+  const std::u16string module = dir.path() + u"\\one.dll";
+  pe.WriteTo(module);
+  form.Show();
+  form.AdoptSource(platform::ToWide(module));  // "Extract all" enabled
+  testing::PumpMessages(100);
+
+  const std::vector<HWND> expected{
+      form.SpeedButton_GeneralMenu.hwnd(), form.EditSorcePath.hwnd(),
+      form.ButtonBrowse.hwnd(),            form.EditPathExtract.hwnd(),
+      form.ButtonBrowseFolder.hwnd(),      form.CheckBoxNoChangePath.hwnd(),
+      form.CheckBoxSavePath.hwnd(),        form.ButtonAllZandrel.hwnd(),
+      form.ListViewIcons.hwnd(),           form.MemoZandrel.hwnd()};
+  SetFocus(expected.front());
+  std::vector<HWND> forward{GetFocus()};
+  for (std::size_t i = 1; i < expected.size(); ++i) {
+    PressKey(VK_TAB);
+    forward.push_back(GetFocus());
+  }
+  EXPECT_EQ(forward, expected);
+  PressKey(VK_TAB);
+  EXPECT_EQ(GetFocus(), expected.front());  // round again
+
+  // Shift+Tab walks back.
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  std::vector<HWND> backward;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    PressKey(VK_TAB);
+    backward.push_back(GetFocus());
+  }
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(backward, std::vector<HWND>(expected.rbegin(), expected.rend()));
   form.Hide();
 }
 
