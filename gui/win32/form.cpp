@@ -496,6 +496,17 @@ LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ACTIVATE:
       OnActivateMessage(wp, lp);
+      // A modal window that comes to the front with the focus outside it
+      // (activation may arrive after the showing) gives it to its default
+      // button, rather than to its own frame, so Enter and Esc still work.
+      if (LOWORD(wp) != WA_INACTIVE && modal_ && default_button_ && default_button_->enabled() &&
+          default_button_->visible()) {
+        HWND focus = GetFocus();
+        if (!focus || GetAncestor(focus, GA_ROOT) != hwnd) {
+          default_button_->SetFocus();
+          return 0;
+        }
+      }
       break;
     case WM_SETCURSOR: {
       // A click on this window while another one is modal: the modal one

@@ -45,6 +45,12 @@ class ModalProbe {
   static void CALLBACK Step(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     if (!instance_ || !instance_->step_) return;
+    // The step waits for the window to be the active one: under load the
+    // activation can come a while after the showing.
+    if (GetActiveWindow() != instance_->window_.hwnd() && ++instance_->waits_ < 20) {
+      instance_->step_timer_ = SetTimer(nullptr, 0, 150, &ModalProbe::Step);
+      return;
+    }
     instance_->focus_ = GetFocus();
     std::exchange(instance_->step_, nullptr)();
   }
@@ -59,6 +65,7 @@ class ModalProbe {
   std::function<void()> step_;
   UINT_PTR step_timer_ = 0, rescue_timer_ = 0;
   bool rescued_ = false;
+  int waits_ = 0;
   HWND focus_ = nullptr;
 };
 
