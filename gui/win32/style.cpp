@@ -1,5 +1,7 @@
 #include "gui/win32/style.h"
 
+#include "gui/style_definition.h"
+
 namespace zandrel::gui {
 
 StylePalette SystemPalette() {
@@ -57,6 +59,17 @@ HFONT Style::Font(const FontSpec& spec, UINT dpi) {
   HFONT handle = font.get();
   if (handle) fonts_.emplace(std::move(key), std::move(font));
   return handle;
+}
+
+StylePalette LoadStyleResource(const wchar_t* resource_name) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, resource_name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+  // Resources of the program itself stay mapped for the whole run.
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) throw DefinitionError("style missing");
+  return ParseStyleDefinition(
+      std::string_view(static_cast<const char*>(bytes), SizeofResource(module, found)));
 }
 
 }  // namespace zandrel::gui

@@ -58,4 +58,8 @@ class Style {
 // The plain look: the system's colours for each role.
 StylePalette SystemPalette();
 
+// A named style compiled into the program (resource WINDOWSMODERNLIGHT or
+// WINDOWSMODERNDARK); throws DefinitionError when it is missing or faulty.
+StylePalette LoadStyleResource(const wchar_t* resource_name);
+
 }  // namespace zandrel::gui

@@ -116,3 +116,17 @@ TEST_F(StyleTest, SettingChangesReachTheWindowsHandlerWithTheirArea) {
 
 }  // namespace
 }  // namespace zandrel::gui
+
+namespace zandrel::gui {
+namespace {
+
+TEST(StyleResources, BothNamedStylesAreCompiledIn) {
+  EXPECT_EQ(LoadStyleResource(L"WINDOWSMODERNLIGHT").name, u"Windows11 Modern Light");
+  const StylePalette dark = LoadStyleResource(L"WINDOWSMODERNDARK");
+  EXPECT_EQ(dark.name, u"Windows11 Modern Dark");
+  EXPECT_EQ(dark.Color(ColorRole::kFace), MakeRgb(0x20, 0x20, 0x20));
+  EXPECT_THROW(LoadStyleResource(L"NOSUCHSTYLE"), DefinitionError);
+}
+
+}  // namespace
+}  // namespace zandrel::gui
