@@ -79,15 +79,10 @@ Form::~Form() {
 }
 
 ComponentDefinition Form::LoadDefinition(const wchar_t* resource_name) {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, resource_name, MAKEINTRESOURCEW(10));  // RT_RCDATA
-  // Resources of the program itself stay mapped for the whole run.
-  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-  const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (!bytes)
+  const std::optional<std::string_view> text = ProgramText(resource_name);
+  if (!text)
     throw DefinitionError("window definition missing: " + ToUtf8(FromWide(resource_name)));
-  const std::string_view text(static_cast<const char*>(bytes), SizeofResource(module, found));
-  auto defs = ParseDefinitions(text);
+  auto defs = ParseDefinitions(*text);
   if (defs.size() != 1) throw DefinitionError("one window per definition resource");
   return std::move(defs.front());
 }

@@ -61,15 +61,20 @@ HFONT Style::Font(const FontSpec& spec, UINT dpi) {
   return handle;
 }
 
-StylePalette LoadStyleResource(const wchar_t* resource_name) {
+std::optional<std::string_view> ProgramText(const wchar_t* resource_name) {
   HMODULE module = GetModuleHandleW(nullptr);
   HRSRC found = FindResourceW(module, resource_name, MAKEINTRESOURCEW(10));  // RT_RCDATA
   // Resources of the program itself stay mapped for the whole run.
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (!bytes) throw DefinitionError("style missing");
-  return ParseStyleDefinition(
-      std::string_view(static_cast<const char*>(bytes), SizeofResource(module, found)));
+  if (!bytes) return std::nullopt;
+  return std::string_view(static_cast<const char*>(bytes), SizeofResource(module, found));
+}
+
+StylePalette LoadStyleResource(const wchar_t* resource_name) {
+  const std::optional<std::string_view> text = ProgramText(resource_name);
+  if (!text) throw DefinitionError("style missing");
+  return ParseStyleDefinition(*text);
 }
 
 }  // namespace zandrel::gui

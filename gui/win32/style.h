@@ -9,6 +9,8 @@
 
 #include <array>
 #include <map>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <tuple>
 
@@ -57,6 +59,10 @@ class Style {
 
 // The plain look: the system's colours for each role.
 StylePalette SystemPalette();
+
+// The bytes of an RCDATA resource of the program itself (window
+// definitions, styles); nullopt when there is none of that name.
+std::optional<std::string_view> ProgramText(const wchar_t* resource_name);
 
 // A named style compiled into the program (resource WINDOWSMODERNLIGHT or
 // WINDOWSMODERNDARK); throws DefinitionError when it is missing or faulty.
