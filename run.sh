@@ -23,17 +23,12 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shot="${ZANDREL_SCREENSHOT:-$build/screenshot.png}"
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
+zandrel_start_display
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
+  kill "$zandrel_xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 wineserver -k >/dev/null 2>&1 || true
 
 wine "$build/Zandrel.exe" "${args[@]}" >/dev/null 2>&1 &

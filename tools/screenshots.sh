@@ -11,6 +11,8 @@ out=$(realpath -m "${1:?usage: tools/screenshots.sh OUTDIR [LANGUAGE] [MODULE]}"
 language=${2:-English}
 module=${3:-/usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll}
 mkdir -p "$out"
+source tools/setup-machine.sh
+zandrel_setup_machine xdotool openbox
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Zandrel wineprefix >/dev/null
@@ -23,17 +25,12 @@ mkdir -p "$app/Config"
 printf '[Language]\r\nLanguage=%s\r\n' "$language" >"$app/Config/Option.ini"
 
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
+zandrel_start_display
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  kill "$wm" "$xvfb" 2>/dev/null || true
+  kill "$wm" "$zandrel_xvfb_pid" 2>/dev/null || true
   rm -rf "$app"
 }
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 wm=$!
 trap cleanup EXIT

@@ -8,9 +8,10 @@ zandrel_packages=(
   wine wine32:i386 wine64 xvfb x11-utils imagemagick icoutils
 )
 
+# Extra packages a script needs may be named: zandrel_setup_machine xdotool
 zandrel_setup_machine() {
   local missing=() pkg
-  for pkg in "${zandrel_packages[@]}"; do
+  for pkg in "${zandrel_packages[@]}" "$@"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$pkg")
     fi
@@ -34,4 +35,15 @@ zandrel_setup_machine() {
       "${missing[@]}" >/dev/null
   fi
   $sudo apt-get clean
+}
+
+# Starts a private Xvfb display and waits for it: sets DISPLAY and
+# zandrel_xvfb_pid (for the caller to stop).
+zandrel_start_display() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  zandrel_xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 }

@@ -150,6 +150,8 @@ class TForm1 : public gui::Form {
   void UpdateSaveIconMenu();
   void OnDropFiles(HDROP drop);
 
+  // Writes or removes the verb as the menu item says, and tells the shell.
+  void ApplyContextMenuChoice();
   std::u16string LanguageSetting() const;
   // One switch at a time: a language chosen while a switch or a translation
   // is under way (messages run during a pass) waits for it to end, so the

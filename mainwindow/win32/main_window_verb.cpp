@@ -22,17 +22,15 @@ void TForm1::CheckAndSetRegistryForFileTypes() {
 
 void TForm1::EmbedFolderMenuClick() {
   // An auto-check item: the tick has already changed.
-  if (EmbedFolderMenu.checked())
-    RegisterContextMenu();
-  else
-    UnregisterContextMenu();
-  shellext::ContextMenuVerb::NotifyShell();
-  prev_embed_menu_state_ = EmbedFolderMenu.checked();
+  ApplyContextMenuChoice();
   gui::Application::Instance().ProcessMessages();
 }
 
 void TForm1::SynchronizeContextMenu() {
-  if (EmbedFolderMenu.checked() == prev_embed_menu_state_) return;
+  if (EmbedFolderMenu.checked() != prev_embed_menu_state_) ApplyContextMenuChoice();
+}
+
+void TForm1::ApplyContextMenuChoice() {
   if (EmbedFolderMenu.checked())
     RegisterContextMenu();
   else

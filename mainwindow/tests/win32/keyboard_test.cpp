@@ -76,6 +76,17 @@ void PressKey(UINT key) {
 
 class KeyboardTest : public ::testing::Test {
  protected:
+  // Shows the main window listing a module of one group ("Extract all" on).
+  void ShowWithOneGroup() {
+    testing::PeBuilder pe;
+    pe.AddIconGroup(icons::ResourceName::Id(7), {{testing::MakeDibIconImage(32, 32), 32, 32, 32}});
+    const std::u16string module = dir.path() + u"\\one.dll";
+    pe.WriteTo(module);
+    form.Show();
+    form.AdoptSource(platform::ToWide(module));
+  }
+
+  testing::TempFolder dir;
   testing::ProgramWindows windows;
   TForm1& form = windows.form1();
 };
@@ -122,13 +133,7 @@ TEST_F(KeyboardTest, TabLeavesTheLog) {
 }
 
 TEST_F(KeyboardTest, EnterAndADoubleClickOnARowSaveItNeverExtractAll) {
-  testing::TempFolder dir;
-  testing::PeBuilder pe;
-  pe.AddIconGroup(icons::ResourceName::Id(7), {{testing::MakeDibIconImage(32, 32), 32, 32, 32}});
-  const std::u16string module = dir.path() + u"\\one.dll";
-  pe.WriteTo(module);
-  form.Show();
-  form.AdoptSource(platform::ToWide(module));
+  ShowWithOneGroup();
   form.ListViewIcons.SetItemIndex(0);
   testing::PumpMessages(100);
 
@@ -151,11 +156,6 @@ TEST_F(KeyboardTest, EnterAndADoubleClickOnARowSaveItNeverExtractAll) {
   form.Hide();
 }
 
-}  // namespace
-}  // namespace zandrel
-
-namespace zandrel {
-namespace {
 
 TEST_F(KeyboardTest, F10AndTheFocusedMenuButtonOpenTheGeneralMenu) {
   form.Show();
@@ -197,20 +197,9 @@ TEST_F(KeyboardTest, AClickOnTheMainWindowBringsTheModalWindowForward) {
   form.Hide();
 }
 
-}  // namespace
-}  // namespace zandrel
-
-namespace zandrel {
-namespace {
 
 TEST_F(KeyboardTest, TabAndShiftTabVisitEveryControlInLayoutOrder) {
-  testing::TempFolder dir;
-  testing::PeBuilder pe;
-  pe.AddIconGroup(icons::ResourceName::Id(7), {{testing::MakeDibIconImage(32, 32), 32, 32, 32}});
-  const std::u16string module = dir.path() + u"\\one.dll";
-  pe.WriteTo(module);
-  form.Show();
-  form.AdoptSource(platform::ToWide(module));  // "Extract all" enabled
+  ShowWithOneGroup();
   testing::PumpMessages(100);
 
   const std::vector<HWND> expected{
