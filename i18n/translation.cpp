@@ -199,12 +199,23 @@ void TranslateWindow(TTranslation& t, TranslatableWindow& window,
 
 void TranslateForm(TTranslation& t, TranslatableWindow& window, std::u16string_view section_name) {
   const TranslationEnvironment& env = *t.Environment;
-  t.SectionName = std::u16string(section_name);
   const std::u16string language_path = LanguageFilePath(env.program_folder, env.language_setting());
-  const std::u16string log_path = MissingKeyLogPath(env.program_folder, env.application_title);
   if (!FileExists(language_path)) return;
+  std::optional<settings::IniDocument> language;
   try {
-    const settings::IniDocument language = settings::LoadIniFile(language_path, *env.codec);
+    language = settings::LoadIniFile(language_path, *env.codec);
+  } catch (const FileError&) {
+    return;  // unreadable: the window's pass ends here
+  }
+  TranslateForm(t, window, section_name, *language);
+}
+
+void TranslateForm(TTranslation& t, TranslatableWindow& window, std::u16string_view section_name,
+                   const settings::IniDocument& language) {
+  const TranslationEnvironment& env = *t.Environment;
+  t.SectionName = std::u16string(section_name);
+  const std::u16string log_path = MissingKeyLogPath(env.program_folder, env.application_title);
+  try {
     std::vector<std::u16string> logged;
     const bool keep_log = FileExists(log_path);
     if (keep_log) {
@@ -221,8 +232,8 @@ void TranslateForm(TTranslation& t, TranslatableWindow& window, std::u16string_v
   } catch (const std::bad_alloc&) {
     throw;
   } catch (...) {
-    // An unreadable file or a property that refuses its value ends this
-    // window's pass; the next window is still translated.
+    // A log that cannot be written back or a property that refuses its
+    // value ends this window's pass; the next window is still translated.
   }
   t.SectionValues.Clear();
   t.MissingKeys.clear();

@@ -129,6 +129,10 @@ bool IsTranslatableText(std::u16string_view text);
 // without a language file stays as it is. Any failure ends the window's pass
 // quietly (the log is then not written); running out of memory is passed on.
 void TranslateForm(TTranslation& t, TranslatableWindow& window, std::u16string_view section_name);
+// The same with the language file already read by the caller (which has
+// just looked for the section in it), so a window's pass reads it once.
+void TranslateForm(TTranslation& t, TranslatableWindow& window, std::u16string_view section_name,
+                   const settings::IniDocument& language);
 // The pass itself, on a language document and missing-key lines already read
 // (TranslateForm reads them from the files); t.MissingKeys holds the lines
 // afterwards.

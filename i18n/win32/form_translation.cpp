@@ -94,27 +94,19 @@ TranslatableComponent* FormTranslation::ComponentAt(std::size_t index) {
 
 FormDirectory::FormDirectory(const std::vector<gui::Form*>& forms) {
   for (const gui::Form* form : forms) {
-    std::vector<std::u16string> components;
+    auto& components = windows_[UpperCase(FromWide(form->name()))];
     for (const gui::Component* component : form->components())
-      if (!component->name().empty()) components.push_back(UpperCase(FromWide(component->name())));
-    windows_.emplace_back(UpperCase(FromWide(form->name())), std::move(components));
+      if (!component->name().empty()) components.insert(UpperCase(FromWide(component->name())));
   }
 }
 
 bool FormDirectory::HasWindow(std::u16string_view window) const {
-  const std::u16string name = UpperCase(window);
-  for (const auto& [window_name, components] : windows_)
-    if (window_name == name) return true;
-  return false;
+  return windows_.contains(UpperCase(window));
 }
 
 bool FormDirectory::HasComponent(std::u16string_view window, std::u16string_view component) const {
-  const std::u16string name = UpperCase(window), wanted = UpperCase(component);
-  for (const auto& [window_name, components] : windows_)
-    if (window_name == name)
-      for (const std::u16string& c : components)
-        if (c == wanted) return true;
-  return false;
+  const auto it = windows_.find(UpperCase(window));
+  return it != windows_.end() && it->second.contains(UpperCase(component));
 }
 
 bool IsFileWritable(const std::wstring& path) {

@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "gui/win32/form.h"
@@ -44,7 +46,8 @@ class FormDirectory : public ComponentDirectory {
   bool HasComponent(std::u16string_view window, std::u16string_view component) const override;
 
  private:
-  std::vector<std::pair<std::u16string, std::vector<std::u16string>>> windows_;  // upper-cased
+  // Upper-cased window names -> upper-cased names of their components.
+  std::unordered_map<std::u16string, std::unordered_set<std::u16string>> windows_;
 };
 
 // True when the existing file can be opened for writing with no sharing:

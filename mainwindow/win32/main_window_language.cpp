@@ -174,7 +174,7 @@ void TForm1::TranslateAllWindows() {
   const std::vector<gui::Form*> forms = app.forms();
   for (gui::Form* form : forms) {
     if (!StillOpen(form)) continue;
-    const std::u16string path = i18n::LanguageFilePath(env.program_folder, LanguageSetting());
+    const std::u16string path = i18n::LanguageFilePath(env.program_folder, env.language_setting());
     std::optional<settings::IniDocument> language;
     try {
       language = settings::LoadIniFile(path, *env.codec);
@@ -183,7 +183,7 @@ void TForm1::TranslateAllWindows() {
     }
     if (!language->HasSection(title)) continue;
     i18n::FormTranslation window(*form);
-    i18n::TranslateForm(translation, window, title);
+    i18n::TranslateForm(translation, window, title, *language);
     app.ProcessMessages();
   }
 }
