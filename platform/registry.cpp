@@ -71,6 +71,10 @@ bool RegistryKey::Delete(HKEY parent, const std::wstring& path) {
   return RegDeleteKeyW(parent, path.c_str()) == ERROR_SUCCESS;
 }
 
+bool RegistryKey::HasValue(const std::wstring& name) const {
+  return RegQueryValueExW(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 std::optional<std::uint32_t> RegistryKey::ReadDword(const std::wstring& name) const {
   DWORD data = 0, size = sizeof data, type = 0;
   if (RegQueryValueExW(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=

@@ -39,6 +39,8 @@ class RegistryKey {
   HKEY get() const { return key_; }
   explicit operator bool() const { return key_ != nullptr; }
 
+  // True when the value exists, of any type.
+  bool HasValue(const std::wstring& name) const;
   // A REG_DWORD value, or nothing when missing or of another type.
   std::optional<std::uint32_t> ReadDword(const std::wstring& name) const;
   // A REG_SZ or REG_EXPAND_SZ value (not expanded), or nothing.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -37,15 +38,10 @@ void ApplyStyle(std::u16string_view name) {
 bool IsSystemDarkMode() {
   const auto key = platform::RegistryKey::TryOpen(HKEY_CURRENT_USER, kPersonalizeKey, KEY_READ);
   if (!key) return false;
-  DWORD type = 0, data = 0, size = sizeof data;
-  const LSTATUS status = RegQueryValueExW(key->get(), kAppsUseLightTheme, nullptr, &type,
-                                          reinterpret_cast<BYTE*>(&data), &size);
-  if (status == ERROR_FILE_NOT_FOUND) return false;
-  if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
-    throw std::runtime_error("AppsUseLightTheme cannot be read");
-  if (type != REG_DWORD || size != sizeof data)
-    throw std::runtime_error("AppsUseLightTheme is not a number");
-  return data == 0;
+  if (!key->HasValue(kAppsUseLightTheme)) return false;
+  const std::optional<std::uint32_t> value = key->ReadDword(kAppsUseLightTheme);
+  if (!value) throw std::runtime_error("AppsUseLightTheme is not a number");
+  return *value == 0;
 }
 
 }  // namespace zandrel::theme
