@@ -7,6 +7,7 @@ namespace {
 constexpr std::array<std::u16string_view, kColorRoleCount> kRoleNames = {
     u"Window",     u"WindowText", u"Face",      u"FaceText",     u"GrayText", u"HotFace",
     u"PanelFrame", u"LinkText",   u"StrongText", u"Highlight", u"HighlightText",
+    u"ButtonFace", u"ButtonFrame", u"Accent",   u"AccentText", u"MenuFace",  u"MenuHot",
 };
 
 }  // namespace

@@ -32,6 +32,12 @@ enum class ColorRole : std::size_t {
   kStrongText,     // labels that ask for black text
   kHighlight,      // selected rows
   kHighlightText,  // text of selected rows
+  kButtonFace,     // push buttons and the boxes of check boxes
+  kButtonFrame,    // their frame, and the frames of edits and lists
+  kAccent,         // the default button, a ticked box, progress
+  kAccentText,     // text and marks on kAccent
+  kMenuFace,       // background of menus
+  kMenuHot,        // the menu item under the mouse or the keyboard
   kCount
 };
 inline constexpr std::size_t kColorRoleCount = static_cast<std::size_t>(ColorRole::kCount);

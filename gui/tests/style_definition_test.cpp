@@ -33,7 +33,13 @@ TEST(StyleDefinition, TheShippedStylesAreCompleteAndReadable) {
         {ColorRole::kStrongText, ColorRole::kFace},
         {ColorRole::kLinkText, ColorRole::kFace},
         {ColorRole::kHighlightText, ColorRole::kHighlight},
-        {ColorRole::kGrayText, ColorRole::kFace}};
+        {ColorRole::kGrayText, ColorRole::kFace},
+        {ColorRole::kFaceText, ColorRole::kButtonFace},
+        {ColorRole::kAccentText, ColorRole::kAccent},
+        {ColorRole::kFaceText, ColorRole::kMenuFace},
+        {ColorRole::kFaceText, ColorRole::kMenuHot},
+        {ColorRole::kGrayText, ColorRole::kMenuFace},
+        {ColorRole::kLinkText, ColorRole::kWindow}};
     for (const auto& [text, back] : pairs)
       EXPECT_GE(ContrastRatio(style->Color(text), style->Color(back)), 4.5)
           << ToUtf8(style->name) << ": " << ToUtf8(ColorRoleName(text)) << " on "

@@ -17,6 +17,12 @@ StylePalette SystemPalette() {
   p.SetColor(ColorRole::kStrongText, RGB(0, 0, 0));
   p.SetColor(ColorRole::kHighlight, GetSysColor(COLOR_HIGHLIGHT));
   p.SetColor(ColorRole::kHighlightText, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  p.SetColor(ColorRole::kButtonFace, GetSysColor(COLOR_BTNFACE));
+  p.SetColor(ColorRole::kButtonFrame, GetSysColor(COLOR_3DSHADOW));
+  p.SetColor(ColorRole::kAccent, GetSysColor(COLOR_HIGHLIGHT));
+  p.SetColor(ColorRole::kAccentText, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  p.SetColor(ColorRole::kMenuFace, GetSysColor(COLOR_MENU));
+  p.SetColor(ColorRole::kMenuHot, GetSysColor(COLOR_HIGHLIGHT));
   return p;
 }
 
