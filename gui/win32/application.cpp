@@ -123,10 +123,12 @@ void Application::UnregisterForm(Form* form) {
 
 void Application::ApplyStyle(const StylePalette& palette) {
   style_.SetPalette(palette);
-  for (Form* f : forms_)
-    if (f->hwnd())
-      RedrawWindow(f->hwnd(), nullptr, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  for (Form* f : forms_) {
+    if (!f->hwnd()) continue;
+    f->ApplyStyle();
+    RedrawWindow(f->hwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
 }
 
 void Application::FlushPending() {

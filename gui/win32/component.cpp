@@ -198,6 +198,7 @@ void Control::CreateHandle(HWND parent_hwnd) {
   if (!enabled_) EnableWindow(hwnd_, FALSE);
   if (on_top_) BringToFront();
   AfterCreate();
+  ApplyStyle();
   for (Control* child : children_) child->CreateHandle(hwnd_);
 }
 

@@ -156,6 +156,11 @@ class Control : public Component {
   // Hands held-back changes to the system (see Application::AddPending).
   virtual void FlushPending() {}
 
+  // The application's style changed, or the window was just made: hands the
+  // platform what it paints itself in the style's colours (list and bar
+  // colours, scroll-bar themes). Painting done here reads the style anyway.
+  virtual void ApplyStyle() {}
+
   bool hand_cursor() const { return hand_cursor_; }
 
  protected:

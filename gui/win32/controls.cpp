@@ -7,6 +7,7 @@
 #include "gui/win32/application.h"
 #include "gui/win32/component_factory.h"
 #include "gui/win32/form.h"
+#include "gui/win32/paint.h"
 #include "platform/handles.h"
 #include "platform/wide.h"
 
@@ -20,14 +21,6 @@ const wchar_t kImageClass[] = L"ZandrelImage";
 using platform::ScopedPaint;
 using platform::ScopedSelect;
 using platform::WindowDC;
-
-// Paints what lies behind a self-drawn control: the parent's themed
-// background in the plain look, the style's face otherwise.
-void PaintParentBackground(HWND hwnd, HDC dc, RECT rc) {
-  const auto& style = CurrentStyle();
-  if (!style.plain() || FAILED(DrawThemeParentBackground(hwnd, dc, &rc)))
-    FillRect(dc, &rc, style.Brush(ColorRole::kFace));
-}
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
@@ -223,6 +216,47 @@ void Button::SetDefaultLook(bool is_default) {
                TRUE);
 }
 
+bool Button::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (TrackHot(hwnd(), msg, hot_) && !PlainLook()) Invalidate();
+  return StyledPaintMessage(hwnd(), msg, wp, result, [this](HDC dc) { Paint(dc); });
+}
+
+void Button::Paint(HDC dc) {
+  const auto& style = CurrentStyle();
+  RECT rc;
+  GetClientRect(hwnd(), &rc);
+  PaintParentBackground(hwnd(), dc, rc);
+  // The dialog manager moves the default look between buttons as the focus
+  // moves, so the window style says which button has it now.
+  const bool is_default =
+      (GetWindowLongW(hwnd(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON && enabled();
+  const auto state = SendMessageW(hwnd(), BM_GETSTATE, 0, 0);
+  const bool pressed = (state & BST_PUSHED) != 0;
+  ColorRole fill = ColorRole::kButtonFace;
+  ColorRole text = enabled() ? ColorRole::kFaceText : ColorRole::kGrayText;
+  if (is_default) {
+    fill = ColorRole::kAccent;
+    text = ColorRole::kAccentText;
+  } else if (enabled() && (pressed || hot_)) {
+    fill = ColorRole::kMenuHot;
+  }
+  FillRounded(dc, rc, fill, is_default ? ColorRole::kAccent : ColorRole::kButtonFrame, Scale(4));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, style.Color(text));
+  platform::ScopedSelect select(dc, font_handle());
+  const std::wstring caption = GetText(kCaption);
+  RECT box = rc;
+  if (pressed) OffsetRect(&box, 0, 1);
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &box,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (GetFocus() == hwnd()) {
+    InflateRect(&rc, -Scale(3), -Scale(3));
+    SetTextColor(dc, style.Color(text));
+    SetBkColor(dc, style.Color(fill));
+    DrawFocusRect(dc, &rc);
+  }
+}
+
 void Button::SetBold(bool bold) {
   FontSpec f = font();
   if (f.bold == bold) return;
@@ -256,15 +290,7 @@ bool SpeedButton::OnDrawItem(DRAWITEMSTRUCT* item) {
 }
 
 bool SpeedButton::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
-  if (msg == WM_MOUSEMOVE && !hot_) {
-    hot_ = true;
-    TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd(), 0};
-    TrackMouseEvent(&tme);
-    Invalidate();
-  } else if (msg == WM_MOUSELEAVE) {
-    hot_ = false;
-    Invalidate();
-  }
+  if (TrackHot(hwnd(), msg, hot_)) Invalidate();
   return false;
 }
 
@@ -291,6 +317,46 @@ void CheckBox::SetChecked(bool checked) {
 bool CheckBox::OnControlColor(HDC dc, HBRUSH& brush) {
   brush = ColorsForText(dc, true);
   return true;
+}
+
+bool CheckBox::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  return StyledPaintMessage(hwnd(), msg, wp, result, [this](HDC dc) { Paint(dc); });
+}
+
+void CheckBox::Paint(HDC dc) {
+  const auto& style = CurrentStyle();
+  RECT rc;
+  GetClientRect(hwnd(), &rc);
+  PaintParentBackground(hwnd(), dc, rc);
+  const int side = Scale(13);
+  RECT box{rc.left, (rc.top + rc.bottom - side) / 2, rc.left + side, 0};
+  box.bottom = box.top + side;
+  if (checked_) {
+    FillRounded(dc, box, enabled() ? ColorRole::kAccent : ColorRole::kGrayText,
+                enabled() ? ColorRole::kAccent : ColorRole::kGrayText, Scale(2));
+    DrawTick(dc, box, enabled() ? ColorRole::kAccentText : ColorRole::kFace);
+  } else {
+    FillRounded(dc, box, ColorRole::kWindow, ColorRole::kGrayText, Scale(2));
+  }
+  const std::wstring caption = GetText(kCaption);
+  platform::ScopedSelect select(dc, font_handle());
+  RECT text{box.right + Scale(5), rc.top, rc.right, rc.bottom};
+  RECT needed = text;
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &needed,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_CALCRECT);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, style.Color(enabled() ? ColorRole::kFaceText : ColorRole::kGrayText));
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  if (GetFocus() == hwnd()) {
+    const int height = needed.bottom - needed.top;
+    RECT focus{text.left - 1, (rc.top + rc.bottom - height) / 2 - 1,
+               std::min(text.left + (needed.right - needed.left) + 1, rc.right),
+               (rc.top + rc.bottom + height) / 2 + 1};
+    SetTextColor(dc, style.Color(ColorRole::kFaceText));
+    SetBkColor(dc, style.Color(ColorRole::kFace));
+    DrawFocusRect(dc, &focus);
+  }
 }
 
 bool CheckBox::OnCommand(WORD code) {
@@ -339,9 +405,10 @@ bool Edit::OnControlColor(HDC dc, HBRUSH& brush) {
   return true;
 }
 
-bool Edit::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
+bool Edit::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg == WM_LBUTTONUP) FireEvent(on_click);
-  return false;
+  return StyledEdgeMessage(hwnd(), msg, wp, lp,
+                           read_only_ ? ColorRole::kFace : ColorRole::kWindow, result);
 }
 
 // --- Memo ----------------------------------------------------------------------
@@ -356,7 +423,12 @@ void Memo::AfterCreate() {
   SendMessageW(hwnd(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
+void Memo::ApplyStyle() {
+  ApplyScrollBarTheme(hwnd());
+}
+
 bool Memo::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (StyledEdgeMessage(hwnd(), msg, wp, lp, ColorRole::kWindow, result)) return true;
   if (msg != WM_GETDLGCODE) return false;
   // A multi-line edit asks for every key; the log is read-only, so Tab moves
   // on and Esc reaches the window as in any dialog.
@@ -432,6 +504,29 @@ void ProgressBar::FlushPending() {
   shown_position_ = position_;
 }
 
+void ProgressBar::ApplyStyle() {
+  Invalidate();
+}
+
+bool ProgressBar::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  // The platform's bar takes colours only without its theme, and not on
+  // every system; in a named style the bar is drawn here.
+  return StyledPaintMessage(hwnd(), msg, wp, result, [this](HDC dc) {
+    const auto& style = CurrentStyle();
+    RECT rc;
+    GetClientRect(hwnd(), &rc);
+    FillRect(dc, &rc, style.Brush(ColorRole::kPanelFrame));
+    PBRANGE range{};
+    SendMessageW(hwnd(), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    const auto position = static_cast<int>(SendMessageW(hwnd(), PBM_GETPOS, 0, 0));
+    if (range.iHigh <= range.iLow || position <= range.iLow) return;
+    const int done = std::min(position, range.iHigh) - range.iLow;
+    RECT bar = rc;
+    bar.right = rc.left + MulDiv(rc.right - rc.left, done, range.iHigh - range.iLow);
+    FillRect(dc, &bar, style.Brush(ColorRole::kAccent));
+  });
+}
+
 // --- Label ---------------------------------------------------------------------
 
 Label::Label(Form* owner, const ComponentDefinition& def) : Control(owner, def) {
@@ -503,8 +598,12 @@ void Label::Paint(HDC dc) {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags);
 }
 
-bool Label::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+bool Label::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   switch (msg) {
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wp));
+      result = 0;
+      return true;
     case WM_PAINT: {
       ScopedPaint paint(hwnd());
       Paint(paint.dc());
@@ -536,23 +635,34 @@ void Image::SetIcon(platform::UniqueIcon icon) {
   Invalidate();
 }
 
-bool Image::SubclassMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
-  if (msg == WM_ERASEBKGND) {
-    result = TRUE;
-    return true;
+bool Image::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  const auto paint = [this](HDC dc) {
+    RECT rc;
+    GetClientRect(hwnd(), &rc);
+    PaintParentBackground(hwnd(), dc, rc);
+    if (icon_) {
+      const int side = std::min(rc.right - rc.left, rc.bottom - rc.top);
+      DrawIconEx(dc, (rc.right - side) / 2, (rc.bottom - side) / 2, icon_.get(), side, side, 0,
+                 nullptr, DI_NORMAL);
+    }
+  };
+  switch (msg) {
+    case WM_ERASEBKGND:
+      result = TRUE;
+      return true;
+    case WM_PRINTCLIENT:
+      paint(reinterpret_cast<HDC>(wp));
+      result = 0;
+      return true;
+    case WM_PAINT: {
+      ScopedPaint scoped(hwnd());
+      paint(scoped.dc());
+      result = 0;
+      return true;
+    }
+    default:
+      return false;
   }
-  if (msg != WM_PAINT) return false;
-  ScopedPaint paint(hwnd());
-  RECT rc;
-  GetClientRect(hwnd(), &rc);
-  PaintParentBackground(hwnd(), paint.dc(), rc);
-  if (icon_) {
-    const int side = std::min(rc.right - rc.left, rc.bottom - rc.top);
-    DrawIconEx(paint.dc(), (rc.right - side) / 2, (rc.bottom - side) / 2, icon_.get(), side, side,
-               0, nullptr, DI_NORMAL);
-  }
-  result = 0;
-  return true;
 }
 
 }  // namespace zandrel::gui

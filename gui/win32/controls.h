@@ -65,6 +65,12 @@ class Button : public Control {
  protected:
   const wchar_t* WindowClass() const override { return L"BUTTON"; }
   DWORD Style() const override { return BS_PUSHBUTTON | BS_NOTIFY; }
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  // A named style's look: a rounded face, the accent for the default button.
+  void Paint(HDC dc);
+  bool hot_ = false;
 };
 
 // A flat button that draws itself and never shows a pressed look.
@@ -100,8 +106,10 @@ class CheckBox : public Control {
   const wchar_t* WindowClass() const override { return L"BUTTON"; }
   DWORD Style() const override { return BS_CHECKBOX | BS_NOTIFY; }
   void AfterCreate() override;
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  void Paint(HDC dc);
   bool checked_ = false;
 };
 
@@ -142,6 +150,7 @@ class Memo : public Control {
   void ScrollToEnd();
   void FlushPending() override;
   bool OnControlColor(HDC dc, HBRUSH& brush) override;
+  void ApplyStyle() override;
 
  protected:
   const wchar_t* WindowClass() const override { return L"EDIT"; }
@@ -165,9 +174,13 @@ class ProgressBar : public Control {
   int position() const { return position_; }
   int max() const { return max_; }
   void FlushPending() override;
+  // In a named style the bar is drawn in the style's accent on its frame
+  // colour.
+  void ApplyStyle() override;
 
  protected:
   const wchar_t* WindowClass() const override { return PROGRESS_CLASSW; }
+  bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
   int position_ = 0;

@@ -9,6 +9,7 @@
 #include "gui/win32/component_factory.h"
 #include "gui/win32/controls.h"
 #include "gui/win32/menu.h"
+#include "gui/win32/paint.h"
 #include "platform/system_function.h"
 #include "platform/wide.h"
 
@@ -55,6 +56,13 @@ void RequestRoundedCorners(HWND hwnd) {
   // DWMWA_WINDOW_CORNER_PREFERENCE = 33, DWMWCP_ROUND = 2 (Windows 11; ignored elsewhere).
   const int round = 2;
   DwmSetWindowAttribute(hwnd, 33, &round, sizeof round);
+}
+
+void RequestDarkTitleBar(HWND hwnd, bool dark) {
+  // DWMWA_USE_IMMERSIVE_DARK_MODE: 20 from Windows 10 20H1, 19 before it.
+  const BOOL value = dark ? TRUE : FALSE;
+  if (FAILED(DwmSetWindowAttribute(hwnd, 20, &value, sizeof value)))
+    DwmSetWindowAttribute(hwnd, 19, &value, sizeof value);
 }
 
 }  // namespace
@@ -265,6 +273,7 @@ void Form::CreateWindowHandle() {
                               nullptr, Application::Instance().instance(), this);
   if (!hwnd) throw DefinitionError("cannot create window " + ToUtf8(FromWide(class_name_)));
   if (def_.Boolean(u"RoundedCorners", false)) RequestRoundedCorners(hwnd);
+  if (!CurrentStyle().plain()) RequestDarkTitleBar(hwnd, IsDarkPalette(CurrentStyle().palette()));
   const UINT actual = WindowDpi(hwnd);
   for (Control* child : children()) child->CreateHandle(hwnd);
   if (actual != dpi_) ApplyDpi(actual);
@@ -282,6 +291,15 @@ void Form::ApplyDpi(UINT dpi) {
     stack.insert(stack.end(), c->children().begin(), c->children().end());
   }
   LayoutChildren();
+}
+
+void Form::ApplyStyle() {
+  if (!hwnd()) return;
+  const gui::Style& style = CurrentStyle();
+  RequestDarkTitleBar(hwnd(), !style.plain() && IsDarkPalette(style.palette()));
+  for (Component* component : order_)
+    if (auto* control = dynamic_cast<Control*>(component); control && control->hwnd())
+      control->ApplyStyle();
 }
 
 void Form::DestroyHandle() {
@@ -439,8 +457,17 @@ bool Form::RouteControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
       Control* control = ControlFromHandle(header->hwndFrom);
       return control && control->OnNotify(header, result);
     }
+    case WM_MEASUREITEM:
+      if (!MenuOwnerMessage(font_handle(), dpi_, msg, lp)) return false;
+      result = TRUE;
+      return true;
     case WM_DRAWITEM: {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+      if (item->CtlType == ODT_MENU) {
+        if (!MenuOwnerMessage(font_handle(), dpi_, msg, lp)) return false;
+        result = TRUE;
+        return true;
+      }
       Control* control = ControlFromHandle(item->hwndItem);
       if (!control || !control->OnDrawItem(item)) return false;
       result = TRUE;
@@ -477,9 +504,11 @@ LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SETTINGCHANGE:
       if (on_setting_change) {
+        // A window with a handler answers the broadcast itself.
         const auto* area = reinterpret_cast<const wchar_t*>(lp);
         const std::wstring text = area ? area : L"";
         app.Invoke([this, &text] { on_setting_change(text); });
+        return 0;
       }
       break;
     case kMenuCommandMessage:

@@ -98,6 +98,9 @@ class Form : public Control {
   virtual bool PreviewKey(const MSG& /*msg*/) { return false; }
 
   void DestroyHandle() override;
+  // The title bar follows the style (dark on Windows 10 and 11), and every
+  // control of the window is told.
+  void ApplyStyle() override;
 
   Handler on_activate;
   Handler on_close;

@@ -7,6 +7,8 @@
 #include "gui/win32/form.h"
 #include "gui/win32/image_list.h"
 #include "gui/win32/menu.h"
+#include "gui/win32/paint.h"
+#include "gui/win32/style.h"
 #include "core/text.h"
 #include "platform/handles.h"
 #include "platform/wide.h"
@@ -199,8 +201,115 @@ LPARAM ListView::ItemData(int row) const {
   return item.lParam;
 }
 
+void ListView::ApplyStyle() {
+  const auto& style = CurrentStyle();
+  const COLORREF back = style.plain() ? GetSysColor(COLOR_WINDOW) : style.Color(ColorRole::kWindow);
+  const COLORREF text =
+      style.plain() ? GetSysColor(COLOR_WINDOWTEXT) : style.Color(ColorRole::kWindowText);
+  ListView_SetBkColor(hwnd(), back);
+  ListView_SetTextBkColor(hwnd(), back);
+  ListView_SetTextColor(hwnd(), text);
+  ApplyScrollBarTheme(hwnd());
+  if (HWND header = ListView_GetHeader(hwnd())) {
+    ApplyScrollBarTheme(header);
+    InvalidateRect(header, nullptr, TRUE);
+  }
+}
+
+LRESULT ListView::DrawRow(NMLVCUSTOMDRAW* draw) {
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      break;
+    default:
+      return CDRF_DODEFAULT;
+  }
+  const auto& style = CurrentStyle();
+  HDC dc = draw->nmcd.hdc;
+  const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+  RECT bounds{};
+  if (!ListView_GetItemRect(hwnd(), row, &bounds, LVIR_BOUNDS)) return CDRF_DODEFAULT;
+  // The item state of the notification may say "selected" for a row that
+  // is only hot; the list's own state is the one shown.
+  const bool selected = ListView_GetItemState(hwnd(), row, LVIS_SELECTED) & LVIS_SELECTED;
+  const ColorRole back = selected ? ColorRole::kHighlight : ColorRole::kWindow;
+  FillRect(dc, &bounds, style.Brush(back));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, style.Color(selected ? ColorRole::kHighlightText : ColorRole::kWindowText));
+  platform::ScopedSelect font(dc, font_handle());
+  const int margin = Scale(kHeaderTextMargin);
+  for (int column = 0; column < column_count(); ++column) {
+    RECT cell{};
+    if (!ListView_GetSubItemRect(hwnd(), row, column, LVIR_BOUNDS, &cell)) continue;
+    if (column == 0) cell.right = cell.left + ListView_GetColumnWidth(hwnd(), 0);
+    if (column == 0 && small_images_) {
+      const int image = ItemImage(row);
+      int cx = 0, cy = 0;
+      ImageList_GetIconSize(small_images_->handle(), &cx, &cy);
+      if (image >= 0)
+        ImageList_Draw(small_images_->handle(), image, dc, cell.left + Scale(2),
+                       cell.top + (cell.bottom - cell.top - cy) / 2, ILD_TRANSPARENT);
+      cell.left += Scale(2) + cx;
+    }
+    const std::wstring text = ItemText(row, column);
+    if (text.empty()) continue;
+    cell.left += margin;
+    cell.right -= margin / 2;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  if ((ListView_GetItemState(hwnd(), row, LVIS_FOCUSED) & LVIS_FOCUSED) && GetFocus() == hwnd()) {
+    SetTextColor(dc, style.Color(selected ? ColorRole::kHighlightText : ColorRole::kWindowText));
+    SetBkColor(dc, style.Color(back));
+    DrawFocusRect(dc, &bounds);
+  }
+  return CDRF_SKIPDEFAULT;
+}
+
+LRESULT ListView::DrawHeader(NMCUSTOMDRAW* draw) {
+  const auto& style = CurrentStyle();
+  HDC dc = draw->hdc;
+  switch (draw->dwDrawStage) {
+    case CDDS_PREPAINT: {
+      // The strip right of the last column is the list's too.
+      RECT rc;
+      GetClientRect(draw->hdr.hwndFrom, &rc);
+      FillRect(dc, &rc, style.Brush(ColorRole::kWindow));
+      return CDRF_NOTIFYITEMDRAW;
+    }
+    case CDDS_ITEMPREPAINT:
+      break;
+    default:
+      return CDRF_DODEFAULT;
+  }
+  RECT rc = draw->rc;
+  FillRect(dc, &rc, style.Brush(ColorRole::kWindow));
+  RECT divider{rc.right - 1, rc.top + Scale(4), rc.right, rc.bottom - Scale(4)};
+  FillRect(dc, &divider, style.Brush(ColorRole::kPanelFrame));
+  RECT bottom{rc.left, rc.bottom - 1, rc.right, rc.bottom};
+  FillRect(dc, &bottom, style.Brush(ColorRole::kPanelFrame));
+  const auto column = static_cast<std::size_t>(draw->dwItemSpec);
+  if (column < columns_.size()) {
+    const std::wstring& caption = columns_[column].caption;
+    RECT text = rc;
+    text.left += Scale(kHeaderTextMargin);
+    text.right -= Scale(kHeaderTextMargin);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, style.Color(ColorRole::kWindowText));
+    platform::ScopedSelect font(dc, font_handle());
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  return CDRF_SKIPDEFAULT;
+}
+
 bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
   switch (header->code) {
+    case NM_CUSTOMDRAW:
+      if (PlainLook()) return false;
+      result = DrawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+      return true;
     case NM_CLICK:
       FireEvent(on_click);
       result = 0;
@@ -223,6 +332,33 @@ bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
 }
 
 bool ListView::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_NOTIFY && !PlainLook()) {
+    auto* header = reinterpret_cast<NMHDR*>(lp);
+    if (header->code == NM_CUSTOMDRAW && header->hwndFrom == ListView_GetHeader(hwnd())) {
+      result = DrawHeader(reinterpret_cast<NMCUSTOMDRAW*>(header));
+      return true;
+    }
+  }
+  if (msg == WM_PRINTCLIENT && !PlainLook()) {
+    // Printed (PrintWindow, WM_PRINT) the way the rows are painted; not
+    // every list control prints itself.
+    auto* dc = reinterpret_cast<HDC>(wp);
+    RECT rc;
+    GetClientRect(hwnd(), &rc);
+    FillRect(dc, &rc, CurrentStyle().Brush(ColorRole::kWindow));
+    const int top = ListView_GetTopIndex(hwnd());
+    const int last = std::min(item_count(), top + ListView_GetCountPerPage(hwnd()) + 1);
+    for (int row = top; row < last; ++row) {
+      NMLVCUSTOMDRAW draw{};
+      draw.nmcd.hdr.hwndFrom = hwnd();
+      draw.nmcd.hdc = dc;
+      draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+      draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+      DrawRow(&draw);
+    }
+    result = 0;
+    return true;
+  }
   if (msg == WM_GETDLGCODE) {
     const auto* key = reinterpret_cast<const MSG*>(lp);
     result = DefSubclassProc(hwnd(), msg, wp, lp);

@@ -54,6 +54,9 @@ class ListView : public Control {
 
   bool OnNotify(NMHDR* header, LRESULT& result) override;
   void ApplyFont() override;
+  // Rows, header and background in a named style; the platform's look
+  // in the plain one.
+  void ApplyStyle() override;
   // The pixel width that shows a column's caption whole in the header.
   int FittingWidth(int index) const;
 
@@ -65,6 +68,9 @@ class ListView : public Control {
 
  private:
   void InsertColumns();
+  // A named style's painting: whole rows, and the header's items.
+  LRESULT DrawRow(NMLVCUSTOMDRAW* draw);
+  LRESULT DrawHeader(NMCUSTOMDRAW* draw);
   // Widens the columns whose captions the header would cut.
   void FitCaptions();
   static constexpr int kHeaderTextMargin = 6;  // at 96 DPI, each side

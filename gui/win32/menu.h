@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,32 @@ class MenuItem : public Component {
   void AdoptChild(Component& child) override;
 };
 
+// What a menu item shows when the style draws it: its text and shortcut
+// column, its state and its picture.
+struct MenuEntry {
+  std::wstring text;
+  std::wstring shortcut;
+  bool separator = false;
+  bool checked = false;
+  bool radio = false;
+  bool enabled = true;
+  bool submenu = false;
+  ImageList* images = nullptr;
+  int image_index = -1;
+};
+
+// The entry a menu item shows.
+MenuEntry EntryOf(const MenuItem& item, ImageList* images);
+// The size and the painting of an item drawn by the style (named styles
+// only; the plain look leaves menus to the platform). `selected` is the
+// item under the mouse or the keyboard.
+SIZE MeasureMenuEntry(HDC dc, const MenuEntry& entry, HFONT font, UINT dpi);
+void DrawMenuEntry(HDC dc, const RECT& rc, const MenuEntry& entry, bool selected, HFONT font,
+                   UINT dpi);
+// WM_MEASUREITEM and WM_DRAWITEM of a shown menu, answered for the window
+// that shows it; false for any other item.
+bool MenuOwnerMessage(HFONT font, UINT dpi, UINT msg, LPARAM lp);
+
 class PopupMenu : public Component {
  public:
   PopupMenu(Form* owner, const ComponentDefinition& def);
@@ -98,8 +125,13 @@ class PopupMenu : public Component {
 
  private:
   void AdoptChild(Component& child) override;
-  platform::UniqueMenu Build(const std::vector<MenuItem*>& items,
-                             std::vector<platform::UniqueBitmap>& bitmaps);
+  // What a shown menu needs while it is up: the pictures of the plain look,
+  // the entries the style draws.
+  struct Parts {
+    std::vector<platform::UniqueBitmap> bitmaps;
+    std::deque<MenuEntry> entries;
+  };
+  platform::UniqueMenu Build(const std::vector<MenuItem*>& items, Parts& parts);
   std::vector<MenuItem*> items_;
   bool right_aligned_ = false;
   ImageList* images_ = nullptr;
