@@ -97,6 +97,7 @@ TForm1::TForm1(const settings::SettingsLocation& settings, MainWindowLinks links
     return argument;
   };
   SpeedButton_GeneralMenu.allow_all_up = true;
+  on_setting_change = [this](std::wstring_view) { WMSettingChange(); };
   FormCreate();
 }
 

@@ -133,9 +133,12 @@ class TForm1 : public gui::Form {
   void ListViewIconsItemActivate();
   void SaveIconMenuClick();
   void MemoZandrelMouseMove();
+  void UnCheckTheme();
   void ThemeAutoClick();
   void ThemeLightClick();
   void ThemeDarkClick();
+  // The system's setting-change broadcast.
+  void WMSettingChange();
   void EmbedFolderMenuClick();
   void CheckUpdateMenuClick();
   void AboutMenuClick();
@@ -147,6 +150,8 @@ class TForm1 : public gui::Form {
 
  private:
   void ResetGeneralMenuFlag() { SpeedButton_GeneralMenu.allow_all_up = true; }
+  // The style the system preference asks for.
+  void FollowSystemTheme();
   void UpdateSaveIconMenu();
   void OnDropFiles(HDROP drop);
 

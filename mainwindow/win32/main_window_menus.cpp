@@ -1,6 +1,9 @@
 // The main window's general menu.
+#include <new>
+
 #include "gui/win32/application.h"
 #include "mainwindow/win32/main_window.h"
+#include "theme/win32/windows_dark_mode.h"
 
 namespace zandrel {
 
@@ -41,15 +44,61 @@ void TForm1::MemoZandrelMouseMove() {
   ResetGeneralMenuFlag();
 }
 
-// The themes come with the visual styles.
+void TForm1::UnCheckTheme() {
+  for (gui::MenuItem* item : ThemeMenu.items()) item->SetChecked(false);
+}
+
+// A failure to read the preference is not caught here: the click reports it
+// and the style stays as it was.
 void TForm1::ThemeAutoClick() {
   ResetGeneralMenuFlag();
+  UnCheckTheme();
+  ThemeAuto.SetChecked(true);
+  FollowSystemTheme();
 }
+
 void TForm1::ThemeLightClick() {
   ResetGeneralMenuFlag();
+  UnCheckTheme();
+  ThemeLight.SetChecked(true);
+  theme::ApplyStyle(theme::kModernLight);
+  gui::Application::Instance().ProcessMessages();
 }
+
 void TForm1::ThemeDarkClick() {
   ResetGeneralMenuFlag();
+  UnCheckTheme();
+  ThemeDark.SetChecked(true);
+  theme::ApplyStyle(theme::kModernDark);
+  gui::Application::Instance().ProcessMessages();
+}
+
+void TForm1::FollowSystemTheme() {
+  // The preference is asked twice, once for each style, as it may change in
+  // between; each answer applies its style.
+  gui::Application& app = gui::Application::Instance();
+  if (theme::IsSystemDarkMode()) {
+    theme::ApplyStyle(theme::kModernDark);
+    app.ProcessMessages();
+  }
+  if (!theme::IsSystemDarkMode()) {
+    theme::ApplyStyle(theme::kModernLight);
+    app.ProcessMessages();
+  }
+}
+
+void TForm1::WMSettingChange() {
+  // Any setting change: the preference is read again while the system choice
+  // is marked; a preference that cannot be read leaves the style alone.
+  if (ThemeAuto.checked()) {
+    try {
+      FollowSystemTheme();
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (...) {
+    }
+  }
+  gui::Application::Instance().ProcessMessages();
 }
 
 void TForm1::CheckUpdateMenuClick() {

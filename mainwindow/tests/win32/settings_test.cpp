@@ -10,8 +10,10 @@
 #include "core/file_io.h"
 #include "core/text.h"
 #include "gui/win32/application.h"
+#include "gui/win32/style.h"
 #include "mainwindow/win32/main_window.h"
 #include "platform/wide.h"
+#include "theme/win32/windows_dark_mode.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/program_windows.h"
 #include "update/win32/update_window.h"
@@ -55,6 +57,7 @@ TEST_F(SettingsTest, FirstRunWritesTheDefaultsInTheirOrder) {
   EXPECT_TRUE(DirectoryExists(FromWide(testing::TestProgramFolder() + L"Config")));
   EXPECT_EQ(windows.form1().PortablePath(), SettingsFile());
   EXPECT_FALSE(windows.form1().ThemeAuto.checked());  // no stored keys: nothing ticked
+  EXPECT_TRUE(gui::Application::Instance().style().plain());
   EXPECT_TRUE(windows.form10().CheckBoxAutoCheck.checked());
   windows.form1().FormClose();
   EXPECT_EQ(ReadSettings(),
@@ -82,6 +85,7 @@ TEST_F(SettingsTest, StoredChoicesComeBackAndRunTheirHandlers) {
   EXPECT_FALSE(form.ThemeAuto.checked());
   EXPECT_FALSE(form.ThemeLight.checked());
   EXPECT_TRUE(form.ThemeDark.checked());
+  EXPECT_EQ(gui::Application::Instance().style().palette().name, theme::kModernDark);
   EXPECT_TRUE(form.CheckBoxNoChangePath.checked());
   EXPECT_FALSE(form.ButtonBrowseFolder.enabled());  // the box's click handler ran
   EXPECT_TRUE(form.CheckBoxSavePath.checked());

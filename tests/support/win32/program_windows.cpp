@@ -20,7 +20,11 @@ ProgramWindows::ProgramWindows() {
   form1().command_line_argument = [] { return std::optional<std::wstring>(); };
 }
 
-ProgramWindows::~ProgramWindows() = default;
+ProgramWindows::~ProgramWindows() {
+  // A style the windows applied does not reach the next test's windows.
+  program_.reset();
+  gui::Application::Instance().ApplyStyle(gui::StylePalette{});
+}
 
 TForm1& ProgramWindows::form1() {
   return program_->form1();
