@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows under Xvfb with a window manager: the
-# main window (listing a module), the general menu, the About window and the
-# update window, in the language given (default English):
-#   tools/screenshots.sh OUTDIR [LANGUAGE] [MODULE]
-# The program runs from a portable copy in a temporary folder, so nothing of
-# the build or of the user's profile is touched.
+# main window (listing a module, with the log of an extraction), the general
+# menu with a submenu, the list's context menu, the About window and the
+# update window, in the language and style given (default English, plain):
+#   tools/screenshots.sh OUTDIR [LANGUAGE] [MODULE] [plain|light|dark]
+# The program runs from a portable copy in a temporary folder, and the module
+# is copied there too, so nothing of the build, of the user's profile or
+# beside the module is touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out=$(realpath -m "${1:?usage: tools/screenshots.sh OUTDIR [LANGUAGE] [MODULE]}")
+out=$(realpath -m "${1:?usage: tools/screenshots.sh OUTDIR [LANGUAGE] [MODULE] [plain|light|dark]}")
 language=${2:-English}
-module=${3:-/usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll}
+source_module=${3:-/usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll}
+look=${4:-plain}
 mkdir -p "$out"
 source tools/setup-machine.sh
 zandrel_setup_machine xdotool openbox
@@ -23,6 +26,15 @@ cp -r "$build/Language" "$app/"
 : >"$app/portable.ini"
 mkdir -p "$app/Config"
 printf '[Language]\r\nLanguage=%s\r\n' "$language" >"$app/Config/Option.ini"
+case "$look" in
+  light) printf '[Option]\r\nThemeLight=1\r\n' >>"$app/Config/Option.ini" ;;
+  dark) printf '[Option]\r\nThemeDark=1\r\n' >>"$app/Config/Option.ini" ;;
+  plain) ;;
+  *) echo "unknown style: $look" >&2; exit 2 ;;
+esac
+mkdir -p "$app/sample"
+module="$app/sample/$(basename "$source_module")"
+cp "$source_module" "$module"
 
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 zandrel_start_display
@@ -47,10 +59,22 @@ done
 sleep 3
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$main")"
+# "Extract all" (the wide button above the list) fills the log; the output
+# folder is the default one beside the copied module.
+xdotool mousemove --window "$main" $((WIDTH / 2)) 172 click 1
+sleep 12
 import -window "$main" "$out/main.png"
+# The list's context menu on the first row.
+xdotool mousemove --window "$main" $((WIDTH / 3)) 241 click 3
+sleep 1
+import -window root "$out/context-menu.png"
+xdotool key Escape
+sleep 0.5
 
 # The general menu: the "≡" button sits at the right end of the title strip.
-eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove --window "$main" $((WIDTH / 2)) $((HEIGHT - 40))
+sleep 0.3
 xdotool mousemove --window "$main" $((WIDTH - 16)) 16 click 1
 sleep 1
 import -window root "$out/menu.png"
