@@ -109,4 +109,22 @@ xdotool key Down Down Down Down Return
 sleep 2
 import -frame -window "$(xdotool getactivewindow)" "$out/update.png"
 xdotool key Escape
+sleep 1
+
+# A switch at run time through the theme submenu (the first item): to light
+# from dark, to dark from light.
+if [ "$look" != plain ]; then
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  xdotool mousemove --window "$main" $((WIDTH / 2)) $((HEIGHT - 40))
+  sleep 0.3
+  xdotool mousemove --window "$main" $((WIDTH - 16)) 16 click 1
+  sleep 1
+  if [ "$look" = dark ]; then xdotool key Down Right Down; else xdotool key Down Right Down Down; fi
+  sleep 0.5
+  import -window root "$out/menu-theme.png"
+  xdotool key Return
+  sleep 1.5
+  import -window "$main" "$out/switched.png"
+fi
 echo "Screenshots in $out"

@@ -286,6 +286,12 @@ bool SpeedButton::OnDrawItem(DRAWITEMSTRUCT* item) {
   const std::wstring caption = GetText(kCaption);
   DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &rc,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (item->itemState & ODS_FOCUS) {
+    InflateRect(&rc, -Scale(2), -Scale(2));
+    SetTextColor(dc, style.Color(ColorRole::kFaceText));
+    SetBkColor(dc, style.Color(ColorRole::kFace));
+    DrawFocusRect(dc, &rc);
+  }
   return true;
 }
 
