@@ -4,11 +4,19 @@
 #include "gui/win32/application.h"
 #include "gui/win32/message_box.h"
 #include "mainwindow/win32/main_window.h"
+#include "update/update_servers.h"
 #include "update/win32/update_window.h"
 
 namespace zandrel::app {
 
-Program::Program()
+ProgramOptions ReleaseOptions() {
+  ProgramOptions options;
+  for (const std::u16string& server : update::UpdateServerUrls())
+    options.update.servers.push_back(server);
+  return options;
+}
+
+Program::Program(ProgramOptions options)
     : settings_(settings::SettingsLocation::ForThisProgram(gui::Application::Instance().title())) {
   // The main window is created first, yet reads the other two: the links
   // look them up when they are used, long after all three exist.
@@ -24,7 +32,9 @@ Program::Program()
   };
   form1_ = std::make_unique<TForm1>(settings_, std::move(links));
   form8_ = std::make_unique<TForm8>([this] { return form1_->caption(); });
-  form10_ = std::make_unique<TForm10>(settings_);
+  UpdateLinks update_links = std::move(options.update);
+  update_links.current_language = [this] { return form1_->current_language(); };
+  form10_ = std::make_unique<TForm10>(settings_, std::move(update_links));
 }
 
 Program::~Program() {

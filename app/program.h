@@ -4,8 +4,11 @@
 // with what one window reads of another wired in here.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "settings/win32/settings_location.h"
+#include "update/win32/update_window.h"
 
 namespace zandrel {
 
@@ -15,10 +18,17 @@ class TForm10;
 
 namespace app {
 
+// What a run of the program is pointed at: the update window's servers
+// (by default the release's two) and the services it starts.
+struct ProgramOptions {
+  UpdateLinks update;
+};
+ProgramOptions ReleaseOptions();
+
 class Program {
  public:
   // The application object must be initialized.
-  Program();
+  explicit Program(ProgramOptions options = ReleaseOptions());
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -227,7 +227,16 @@ void Control::SetVisible(bool visible) {
 
 void Control::SetEnabled(bool enabled) {
   enabled_ = enabled;
-  if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+  if (!hwnd_) return;
+  // A control that loses its focus by being disabled hands it on, so the
+  // window's keys (Tab, Enter, Esc) keep working.
+  const HWND focus = GetFocus();
+  const bool had_focus = !enabled && focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+  EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+  if (had_focus) {
+    const HWND root = GetAncestor(hwnd_, GA_ROOT);
+    if (HWND next = GetNextDlgTabItem(root, hwnd_, FALSE); next && next != hwnd_) ::SetFocus(next);
+  }
 }
 
 void Control::SetFocus() {

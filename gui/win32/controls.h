@@ -57,6 +57,7 @@ class Button : public Control {
   Button(Form* owner, const ComponentDefinition& def);
   std::vector<std::wstring_view> TextProperties() const override { return {kCaption, kHint}; }
   bool OnCommand(WORD code) override;
+  void SetCaption(const std::wstring& caption) { SetText(kCaption, caption); }
   // The default button's look; the form keeps which button is the default.
   void SetDefaultLook(bool is_default);
   // Caption weight, used while the button has the focus.

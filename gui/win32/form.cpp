@@ -271,7 +271,7 @@ void Form::CreateWindowHandle() {
   const std::wstring title = caption();
   HWND hwnd = CreateWindowExW(ex, class_name_.c_str(), title.c_str(), style, x, y, w, h, owner,
                               nullptr, Application::Instance().instance(), this);
-  if (!hwnd) throw DefinitionError("cannot create window " + ToUtf8(FromWide(class_name_)));
+  if (!hwnd) throw DefinitionError("cannot create window " + ToUtf8(FromWide(class_name_)) + " " + std::to_string(GetLastError()));
   if (def_.Boolean(u"RoundedCorners", false)) RequestRoundedCorners(hwnd);
   if (!CurrentStyle().plain()) RequestDarkTitleBar(hwnd, IsDarkPalette(CurrentStyle().palette()));
   const UINT actual = WindowDpi(hwnd);

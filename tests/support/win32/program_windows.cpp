@@ -4,6 +4,8 @@
 
 #include "app/program.h"
 #include "core/file_io.h"
+#include "core/text.h"
+#include "tests/support/win32/http_server.h"
 #include "gui/win32/application.h"
 #include "mainwindow/win32/main_window.h"
 #include "platform/wide.h"
@@ -11,12 +13,25 @@
 
 namespace zandrel::testing {
 
-ProgramWindows::ProgramWindows() {
+app::ProgramOptions ProgramWindows::TestOptions() {
+  app::ProgramOptions options;
+  const std::u16string closed =
+      u"http://127.0.0.1:" + FromUtf8(std::to_string(ClosedLoopbackPort())) + u"/download/";
+  options.update.servers = {closed, closed};
+  // Nothing a test did not ask for leaves the process.
+  options.update.ask_to_update = [](const std::wstring&) { return false; };
+  options.update.open = [](const std::wstring&, const std::wstring&, int) {};
+  options.update.end_process = [] {};
+  options.update.quit = [] {};
+  return options;
+}
+
+ProgramWindows::ProgramWindows(app::ProgramOptions options) {
   gui::Application& app = gui::Application::Instance();
   if (app.owner_window() == nullptr) app.Initialize(L"Zandrel");
   // Settings beside the test program, never in the user's profile.
   WriteFileAtomically(platform::FromWide(TestProgramFolder() + L"portable.ini"), {});
-  program_ = std::make_unique<app::Program>();
+  program_ = std::make_unique<app::Program>(std::move(options));
   form1().command_line_argument = [] { return std::optional<std::wstring>(); };
 }
 

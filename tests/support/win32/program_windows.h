@@ -11,7 +11,10 @@ namespace zandrel::testing {
 
 class ProgramWindows {
  public:
-  ProgramWindows();
+  // The update servers are a closed loopback port unless the options say
+  // otherwise, so no test reaches the network.
+  explicit ProgramWindows(app::ProgramOptions options = TestOptions());
+  static app::ProgramOptions TestOptions();
   ~ProgramWindows();
   TForm1& form1();
   TForm8& form8();
