@@ -114,3 +114,22 @@ function(zandrel_add_test name)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session)
   endif()
 endfunction()
+
+# zandrel_packaged_headers(<target>)
+# Debian's header-only libraries (CLI11, nlohmann-json, stb) for a target. The
+# host compiler finds them in /usr/include; the cross compiler must not see
+# the rest of /usr/include, so the Windows tree gets a folder holding links to
+# just these.
+function(zandrel_packaged_headers target)
+  if(NOT ZANDREL_WIN32)
+    return()
+  endif()
+  set(dir ${CMAKE_BINARY_DIR}/packaged-headers)
+  foreach(name IN ITEMS CLI nlohmann stb)
+    if(NOT EXISTS ${dir}/${name})
+      file(MAKE_DIRECTORY ${dir})
+      file(CREATE_LINK /usr/include/${name} ${dir}/${name} SYMBOLIC)
+    endif()
+  endforeach()
+  target_include_directories(${target} SYSTEM PRIVATE ${dir})
+endfunction()

@@ -6,6 +6,7 @@ zandrel_packages=(
   cmake ninja-build g++ clang libgtest-dev googletest
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386 wine64 xvfb x11-utils imagemagick icoutils
+  libcli11-dev nlohmann-json3-dev libstb-dev
 )
 
 # Extra packages a script needs may be named: zandrel_setup_machine xdotool

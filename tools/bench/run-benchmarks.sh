@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 cmake --preset bench >/dev/null
-cmake --build --preset bench --target reader_bench hostile_bench >/dev/null
+cmake --build --preset bench --target reader_bench hostile_bench zandrel-cli >/dev/null
+source tools/setup-machine.sh
+zandrel_setup_machine icoextract time
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target listing_bench extract_bench language_bench wineprefix >/dev/null
 
@@ -48,3 +50,44 @@ time_it() {
 time_it "2,000-group fixture (wrestool -x -t14)" "$work/groups2000.dll" "$work/wrestool-fixture"
 time_it "Wine shell32.dll, 32-bit (wrestool -x -t14)" \
   /usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll "$work/wrestool-shell32"
+
+echo "== zandrel-cli extract next to wrestool -x -t14 and icoextract (host; best of 3, peak memory)"
+# Milliseconds of the best of three runs of a command writing into $out.
+best_ms() {
+  local out=$1 best=""
+  shift
+  for _ in 1 2 3; do
+    rm -rf "$out" && mkdir -p "$out"
+    local start end ms
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1 || true
+    end=$(date +%s%N)
+    ms=$(( (end - start) / 1000000 ))
+    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+  done
+  echo "$best"
+}
+peak_kb() {
+  local out=$1
+  shift
+  rm -rf "$out" && mkdir -p "$out"
+  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ {gsub(/ /, "", $2); print $2}'
+}
+cli="$root/build/bench/zandrel-cli"
+for entry in "shell32.dll, 32-bit:/usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll" \
+             "shell32.dll, 64-bit:/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/shell32.dll" \
+             "2,000-group fixture:$work/groups2000.dll"; do
+  what=${entry%%:*}
+  module=${entry#*:}
+  [ -f "$module" ] || { echo "$what: missing $module"; continue; }
+  ours=$(best_ms "$work/cli" "$cli" extract "$module" -o "$work/cli")
+  ours_files=$(ls "$work/cli" | wc -l)
+  ours_kb=$(peak_kb "$work/cli" "$cli" extract "$module" -o "$work/cli")
+  wres=$(best_ms "$work/wres" wrestool -x -t14 -o "$work/wres" "$module")
+  wres_kb=$(peak_kb "$work/wres" wrestool -x -t14 -o "$work/wres" "$module")
+  ico=$(best_ms "$work/ico" sh -c "cd '$work/ico' && icoextract '$module' first.ico")
+  ico_kb=$(peak_kb "$work/ico" icoextract "$module" "$work/ico/first.ico")
+  printf "%-24s zandrel-cli %6d ms %7d KB (%d files) | wrestool %6d ms %7d KB | icoextract (first icon) %6d ms %7d KB | wrestool/cli %s\n" \
+    "$what" "$ours" "$ours_kb" "$ours_files" "$wres" "$wres_kb" "$ico" "$ico_kb" \
+    "$(awk -v a="$wres" -v b="$ours" 'BEGIN { if (b == 0) b = 1; printf "%.1fx", a / b }')"
+done

@@ -1,0 +1,404 @@
+#include "cli/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <system_error>
+#include <unordered_set>
+
+#include "core/file_io.h"
+#include "core/text.h"
+#include "icons/group_names.h"
+#include "icons/group_sizes.h"
+#include "icons/host.h"
+#include "icons/ico_writer.h"
+#include "icons/output_names.h"
+#include "icons/pe_reader.h"
+
+#ifndef ZANDREL_VERSION_TEXT
+#define ZANDREL_VERSION_TEXT "0.0.0.0"
+#endif
+
+namespace zandrel::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path PathOf(const std::u16string& text) {
+#ifdef _WIN32
+  return fs::path(std::wstring(text.begin(), text.end()));
+#else
+  return fs::path(ToUtf8(text));
+#endif
+}
+
+std::u16string TextOf(const fs::path& path) {
+#ifdef _WIN32
+  const std::wstring wide = path.wstring();
+  return std::u16string(wide.begin(), wide.end());
+#else
+  return FromUtf8(path.string());
+#endif
+}
+
+std::string Utf8(std::u16string_view text) {
+  return ToUtf8(text);
+}
+
+std::u16string Upper(std::u16string_view text) {
+  std::u16string upper(text);
+  for (char16_t& c : upper)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  return upper;
+}
+
+// The English texts of what writing a group may report.
+class EnglishCatalogue : public icons::MessageCatalogue {
+ public:
+  std::u16string Text(std::u16string_view entry) const override {
+    static const std::map<std::u16string_view, std::u16string_view> texts = {
+        {u"LangErrorloadingIconID", u"image cannot be loaded: ID="},
+        {u"LangIconIDnotFound", u"image not found: ID="},
+        {u"LangSaved", u"saved:"},
+        {u"LangSavingError", u"could not save:"},
+        {u"LangErrorSaving", u"error while saving:"},
+        {u"LangIDConversionError", u"invalid ID:"},
+        {u"LangGroupNotFound", u"group not found:"},
+        {u"LangErrorLoadingResource", u"group cannot be loaded:"},
+        {u"LangInvalidDataSize", u"group data cut short:"},
+        {u"LangGroupTooLarge", u"group too large, skipped:"},
+    };
+    const auto it = texts.find(entry);
+    return std::u16string(it == texts.end() ? entry : it->second);
+  }
+};
+
+// What writing one group reports, as lines for stderr.
+class CollectingLog : public icons::LogView {
+ public:
+  void Clear() override { lines.clear(); }
+  void AppendLine(std::u16string_view line) override { lines.emplace_back(line); }
+  void ScrollToEnd() override {}
+  std::vector<std::u16string> lines;
+};
+
+struct Source {
+  std::u16string path;       // as given (or found in a folder)
+  std::u16string read_from;  // the module read: the path, or its .mun
+  std::unique_ptr<icons::PeResourceModule> module;
+  std::vector<std::u16string> groups;
+};
+
+bool IsModuleName(const fs::path& path) {
+  std::u16string ext = Upper(TextOf(path.extension()));
+  return ext == u".EXE" || ext == u".DLL" || ext == u".MUN" || ext == u".CPL" ||
+         ext == u".OCX" || ext == u".SCR";
+}
+
+// The files named on the command line; a folder stands for the modules in
+// it and below it, in name order.
+std::vector<std::u16string> ExpandInputs(const std::vector<std::string>& inputs) {
+  std::vector<std::u16string> files;
+  for (const std::string& input : inputs) {
+    const std::u16string text = FromUtf8(input);
+    std::error_code ec;
+    if (!fs::is_directory(PathOf(text), ec)) {
+      files.push_back(text);
+      continue;
+    }
+    std::vector<std::u16string> found;
+    for (auto it = fs::recursive_directory_iterator(
+             PathOf(text), fs::directory_options::skip_permission_denied, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+      if (it->is_regular_file(ec) && IsModuleName(it->path())) found.push_back(TextOf(it->path()));
+    }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return files;
+}
+
+// Opens a source; a module without icon groups that has a system-resources
+// file takes its groups from there, and says so.
+std::optional<Source> OpenSource(const std::u16string& path, std::ostream& err) {
+  if (!FileExists(path)) {
+    err << "error: " << Utf8(path) << ": no such file\n";
+    return std::nullopt;
+  }
+  icons::PeOpenError error = icons::PeOpenError::kNone;
+  Source source;
+  source.path = path;
+  source.read_from = path;
+  source.module = icons::PeResourceModule::FromFile(path, &error);
+  if (!source.module) {
+    err << "error: " << Utf8(path) << ": "
+        << (error == icons::PeOpenError::kCannotRead ? "cannot be read" : "not a Windows module")
+        << "\n";
+    return std::nullopt;
+  }
+  source.groups = icons::CollectGroupNames(*source.module);
+  if (source.groups.empty()) {
+    const std::u16string mun = SystemResourcesFile(path);
+    if (!mun.empty()) {
+      if (auto other = icons::PeResourceModule::FromFile(mun)) {
+        err << "note: " << Utf8(path) << " holds no icon groups; reading " << Utf8(mun) << "\n";
+        source.read_from = mun;
+        source.module = std::move(other);
+        source.groups = icons::CollectGroupNames(*source.module);
+      }
+    }
+  }
+  return source;
+}
+
+class Progress {
+ public:
+  Progress(std::ostream& err, bool shown, std::size_t total)
+      : err_(err), shown_(shown && total > 1), total_(total) {}
+  ~Progress() {
+    if (shown_ && started_) err_ << "\n" << std::flush;
+  }
+  void Step(std::size_t index, const std::u16string& file) {
+    if (!shown_) return;
+    started_ = true;
+    err_ << "\r[" << index + 1 << "/" << total_ << "] " << Utf8(file) << "\x1b[K" << std::flush;
+  }
+
+ private:
+  std::ostream& err_;
+  bool shown_;
+  std::size_t total_;
+  bool started_ = false;
+};
+
+struct Row {
+  std::size_t index;
+  std::u16string name;
+  std::uint16_t images;
+  std::u16string sizes;
+};
+
+std::vector<Row> Rows(const Source& source) {
+  std::vector<Row> rows;
+  rows.reserve(source.groups.size());
+  for (std::size_t i = 0; i < source.groups.size(); ++i) {
+    const std::u16string& name = source.groups[i];
+    rows.push_back({i, name, icons::GetGroupImageCount(name, *source.module),
+                    icons::DescribeGroupSizes(name, *source.module)});
+  }
+  return rows;
+}
+
+int List(const std::vector<std::string>& inputs, bool json, std::ostream& out, std::ostream& err,
+         const Environment& environment) {
+  const std::vector<std::u16string> files = ExpandInputs(inputs);
+  int status = kAllDone;
+  nlohmann::ordered_json all = nlohmann::ordered_json::object();
+  Progress progress(err, environment.progress_terminal, files.size());
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    progress.Step(f, files[f]);
+    const std::optional<Source> source = OpenSource(files[f], err);
+    if (!source) {
+      status = kSourceMissing;
+      continue;
+    }
+    const std::vector<Row> rows = Rows(*source);
+    if (json) {
+      nlohmann::ordered_json array = nlohmann::ordered_json::array();
+      for (const Row& row : rows)
+        array.push_back({{"index", row.index},
+                         {"name", Utf8(row.name)},
+                         {"images", row.images},
+                         {"sizes", Utf8(row.sizes)}});
+      if (files.size() == 1)
+        out << array.dump(2) << "\n";
+      else
+        all[Utf8(files[f])] = std::move(array);
+      continue;
+    }
+    for (const Row& row : rows) {
+      if (files.size() > 1) out << Utf8(files[f]) << '\t';
+      out << row.index << '\t' << Utf8(row.name) << '\t' << row.images << '\t' << Utf8(row.sizes)
+          << '\n';
+    }
+  }
+  if (json && files.size() > 1) out << all.dump(2) << "\n";
+  return status;
+}
+
+// The groups a run writes: all, or those named by name or list position.
+std::vector<std::size_t> Chosen(const Source& source, const std::vector<std::string>& picks,
+                                std::ostream& err, bool& missing) {
+  std::vector<std::size_t> chosen;
+  if (picks.empty()) {
+    for (std::size_t i = 0; i < source.groups.size(); ++i) chosen.push_back(i);
+    return chosen;
+  }
+  std::unordered_set<std::size_t> seen;
+  for (const std::string& pick : picks) {
+    const std::u16string wanted = FromUtf8(pick);
+    std::optional<std::size_t> at;
+    for (std::size_t i = 0; i < source.groups.size() && !at; ++i)
+      if (Upper(source.groups[i]) == Upper(wanted)) at = i;
+    if (!at) {
+      const std::optional<std::int32_t> index = ParseDecimalInt32(wanted);
+      if (index && *index >= 0 && static_cast<std::size_t>(*index) < source.groups.size())
+        at = static_cast<std::size_t>(*index);
+    }
+    if (!at) {
+      err << "error: " << Utf8(source.path) << ": no group " << pick << "\n";
+      missing = true;
+      continue;
+    }
+    if (seen.insert(*at).second) chosen.push_back(*at);
+  }
+  return chosen;
+}
+
+// True when `target` lies directly in `folder`, whatever the name held.
+bool InsideFolder(const fs::path& folder, const fs::path& target) {
+  std::error_code ec;
+  const fs::path base = fs::weakly_canonical(folder, ec);
+  if (ec) return false;
+  const fs::path full = fs::weakly_canonical(target, ec);
+  return !ec && full.parent_path() == base && full.filename() == target.filename();
+}
+
+int Extract(const std::vector<std::string>& inputs, const std::string& output,
+            const std::vector<std::string>& picks, std::ostream& err,
+            const Environment& environment) {
+  const std::vector<std::u16string> files = ExpandInputs(inputs);
+  const fs::path out_dir = PathOf(FromUtf8(output));
+  int status = kAllDone;
+  EnglishCatalogue catalogue;
+  std::unordered_set<std::u16string> subfolders;  // upper-cased
+  Progress progress(err, environment.progress_terminal, files.size());
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    progress.Step(f, files[f]);
+    const std::optional<Source> source = OpenSource(files[f], err);
+    if (!source) {
+      status = std::max(status, kSourceMissing);
+      continue;
+    }
+    fs::path folder = out_dir;
+    if (files.size() > 1) {
+      // One folder per module, named after its file; a second module of the
+      // same name gets _2, _3, ...
+      const std::u16string base = TextOf(PathOf(files[f]).filename());
+      std::u16string name = base;
+      for (int n = 2; !subfolders.insert(Upper(name)).second; ++n)
+        name = base + u"_" + ToDecimal(n);
+      folder /= PathOf(name);
+    }
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec && !fs::is_directory(folder)) {
+      err << "error: " << Utf8(TextOf(folder)) << ": cannot create the folder\n";
+      status = std::max(status, kSomeGroupsFailed);
+      continue;
+    }
+    bool missing = false;
+    const std::vector<std::size_t> chosen = Chosen(*source, picks, err, missing);
+    if (missing) status = std::max(status, kSomeGroupsFailed);
+    icons::RunOutputNames names;
+    const auto module_size = source->module->image().size();
+    icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(module_size);
+    for (const std::size_t index : chosen) {
+      const std::u16string& group = source->groups[index];
+      const std::u16string file_name = names.Choose(icons::GroupOutputFileName(group));
+      const fs::path target = folder / PathOf(file_name);
+      if (!InsideFolder(folder, target)) {
+        err << "error: " << Utf8(source->path) << ": group " << Utf8(group)
+            << ": refusing a file name outside the output folder\n";
+        status = std::max(status, kSomeGroupsFailed);
+        continue;
+      }
+      CollectingLog log;
+      const bool written = icons::WriteIconGroupFile(*source->module, group, TextOf(target),
+                                                     icons::WriteMode::kLog, catalogue, &log,
+                                                     &budget);
+      for (const std::u16string& line : log.lines)
+        if (!line.starts_with(u"saved:"))
+          err << (written ? "warning: " : "error: ") << Utf8(source->path) << ": group "
+              << Utf8(group) << ": " << Utf8(line) << "\n";
+      if (written) {
+        names.MarkWritten(file_name);
+      } else {
+        status = std::max(status, kSomeGroupsFailed);
+      }
+    }
+  }
+  return status;
+}
+
+}  // namespace
+
+std::u16string SystemResourcesFile(const std::u16string& module_path) {
+  const fs::path module = PathOf(module_path);
+  const fs::path windows = module.parent_path().parent_path();
+  if (windows.empty() || windows == module.parent_path()) return {};
+  std::error_code ec;
+  const fs::path wanted = windows / "SystemResources" / (module.filename().native() + PathOf(u".mun").native());
+  if (fs::is_regular_file(wanted, ec)) return TextOf(wanted);
+  // A mounted Windows volume on a file system that tells letter case apart.
+  const std::u16string folder_upper = u"SYSTEMRESOURCES";
+  const std::u16string file_upper = Upper(TextOf(module.filename()) + u".mun");
+  for (auto it = fs::directory_iterator(windows, ec); !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
+    if (Upper(TextOf(it->path().filename())) != folder_upper || !it->is_directory(ec)) continue;
+    for (auto inner = fs::directory_iterator(it->path(), ec);
+         !ec && inner != fs::directory_iterator(); inner.increment(ec))
+      if (Upper(TextOf(inner->path().filename())) == file_upper && inner->is_regular_file(ec))
+        return TextOf(inner->path());
+  }
+  return {};
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const Environment& environment) {
+  CLI::App app{"zandrel-cli: lists and extracts the icon groups of Windows modules (.exe, .dll, "
+               ".mun, ...), byte for byte as the Zandrel window writes them.",
+               "zandrel-cli"};
+  app.set_version_flag("--version", ZANDREL_VERSION_TEXT);
+  app.require_subcommand(1);
+
+  std::vector<std::string> list_files;
+  bool json = false;
+  CLI::App* list = app.add_subcommand(
+      "list", "One line per icon group: index, name, image count, sizes (tab-separated; the "
+              "file's path first when several files are listed).");
+  list->add_option("FILE", list_files, "Modules, or folders searched for modules")->required();
+  list->add_flag("--json", json, "JSON: an array per file, in an object keyed by path for several");
+
+  std::vector<std::string> extract_files;
+  std::string output = ".";
+  std::vector<std::string> picks;
+  CLI::App* extract = app.add_subcommand(
+      "extract", "Writes every icon group as an .ico file, named as \"Extract all\" names them.");
+  extract->add_option("FILE", extract_files, "Modules, or folders searched for modules")->required();
+  extract->add_option("-o,--output", output,
+                      "Output folder (created; one subfolder per module for several)");
+  extract->add_option("--group", picks, "A group by name or list index (repeatable)")
+      ->expected(1)
+      ->take_all();
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  if (!reversed.empty()) reversed.pop_back();  // the program name
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e, out, err);
+    return code == 0 ? kAllDone : kUsageError;
+  }
+  if (list->parsed()) return List(list_files, json, out, err, environment);
+  return Extract(extract_files, output, picks, err, environment);
+}
+
+}  // namespace zandrel::cli

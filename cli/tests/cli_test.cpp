@@ -1,0 +1,217 @@
+// zandrel-cli as scripts use it: the window's rows on real modules, the
+// bytes "Extract all" writes, file names that never leave the output folder,
+// several modules, system-resources files, and the exit codes.
+
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/file_io.h"
+#include "core/text.h"
+#include "icons/group_names.h"
+#include "icons/group_sizes.h"
+#include "icons/ico_writer.h"
+#include "icons/output_names.h"
+#include "icons/pe_reader.h"
+#include "tests/support/pe_builder.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/wine_modules.h"
+
+namespace zandrel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using icons::ResourceName;
+
+struct Result {
+  int code;
+  std::string out, err;
+};
+
+Result Cli(std::vector<std::string> args) {
+  args.insert(args.begin(), "zandrel-cli");
+  std::ostringstream out, err;
+  const int code = Run(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+std::string U8(const std::u16string& text) {
+  return ToUtf8(text);
+}
+
+std::set<std::string> FilesBelow(const std::u16string& folder) {
+  std::set<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(fs::path(U8(folder))))
+    if (entry.is_regular_file())
+      files.insert(fs::relative(entry.path(), fs::path(U8(folder))).generic_string());
+  return files;
+}
+
+void WriteModule(const std::u16string& path, const std::vector<ResourceName>& groups) {
+  testing::PeBuilder pe;
+  for (const ResourceName& name : groups)
+    pe.AddIconGroup(name, {{testing::MakeDibIconImage(16, 16), 16, 16, 32}});
+  pe.WriteTo(path);
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  std::u16string Path(const std::u16string& name) const { return dir.path() + u"/" + name; }
+  testing::TempFolder dir;
+};
+
+TEST_F(CliTest, ListShowsTheWindowsRowsOfRealModulesAsTextAndJson) {
+  const std::u16string shell32 = testing::WineModulePath(testing::WineArch::kI386, u"shell32.dll");
+  const auto module = icons::PeResourceModule::FromFile(shell32);
+  ASSERT_TRUE(module);
+  const std::vector<std::u16string> groups = icons::CollectGroupNames(*module);
+  ASSERT_GT(groups.size(), 100u);
+
+  const Result text = Cli({"list", U8(shell32)});
+  ASSERT_EQ(text.code, kAllDone) << text.err;
+  std::istringstream lines(text.out);
+  std::string line;
+  std::size_t i = 0;
+  for (; std::getline(lines, line); ++i) {
+    ASSERT_LT(i, groups.size());
+    EXPECT_EQ(line, std::to_string(i) + "\t" + U8(groups[i]) + "\t" +
+                        std::to_string(icons::GetGroupImageCount(groups[i], *module)) + "\t" +
+                        U8(icons::DescribeGroupSizes(groups[i], *module)));
+  }
+  EXPECT_EQ(i, groups.size());
+
+  const Result json = Cli({"list", "--json", U8(shell32)});
+  ASSERT_EQ(json.code, kAllDone);
+  const nlohmann::json parsed = nlohmann::json::parse(json.out);
+  ASSERT_TRUE(parsed.is_array());
+  ASSERT_EQ(parsed.size(), groups.size());
+  EXPECT_EQ(parsed[3]["index"], 3);
+  EXPECT_EQ(parsed[3]["name"], U8(groups[3]));
+  EXPECT_EQ(parsed[3]["images"], icons::GetGroupImageCount(groups[3], *module));
+  EXPECT_EQ(parsed[3]["sizes"], U8(icons::DescribeGroupSizes(groups[3], *module)));
+
+  // Several files: an object keyed by path.
+  WriteModule(Path(u"one.dll"), {ResourceName::Id(5)});
+  const Result both = Cli({"list", "--json", U8(shell32), U8(Path(u"one.dll"))});
+  const nlohmann::json keyed = nlohmann::json::parse(both.out);
+  ASSERT_TRUE(keyed.is_object());
+  EXPECT_EQ(keyed[U8(Path(u"one.dll"))][0]["name"], "ID:5");
+  EXPECT_EQ(keyed[U8(shell32)].size(), groups.size());
+}
+
+TEST_F(CliTest, ExtractWritesTheBytesAndNamesOfExtractAll) {
+  for (const auto arch : {testing::WineArch::kI386, testing::WineArch::kX86_64}) {
+    const std::u16string shell32 = testing::WineModulePath(arch, u"shell32.dll");
+    const auto module = icons::PeResourceModule::FromFile(shell32);
+    ASSERT_TRUE(module);
+    const std::u16string out = Path(arch == testing::WineArch::kI386 ? u"x86" : u"x64");
+    const Result result = Cli({"extract", U8(shell32), "-o", U8(out)});
+    ASSERT_EQ(result.code, kAllDone) << result.err;
+    const std::vector<std::u16string> groups = icons::CollectGroupNames(*module);
+    icons::RunOutputNames names;
+    std::set<std::string> expected;
+    for (const std::u16string& group : groups) {
+      const std::u16string name = names.Choose(icons::GroupOutputFileName(group));
+      names.MarkWritten(name);
+      expected.insert(U8(name));
+      const auto id = icons::ResourceIdForWriting(group);
+      ASSERT_TRUE(id);
+      const auto ico = icons::AssembleIconFile(module->Lookup(icons::kRtGroupIcon, *id).bytes, *module);
+      ASSERT_TRUE(ico);
+      EXPECT_EQ(ReadFileBytes(out + u"/" + name), *ico) << U8(group);
+    }
+    EXPECT_EQ(FilesBelow(out), expected);
+  }
+}
+
+TEST_F(CliTest, GroupsArePickedByNameOrIndexAndNamesNeverLeaveTheOutputFolder) {
+  const std::u16string module = Path(u"hostile.dll");
+  WriteModule(module, {ResourceName::Text(u"..\\..\\EVIL"), ResourceName::Text(u"A/B:C"),
+                       ResourceName::Text(u".."), ResourceName::Id(7)});
+  const std::u16string out = Path(u"out/inner");
+  const Result all = Cli({"extract", U8(module), "-o", U8(out)});
+  ASSERT_EQ(all.code, kAllDone) << all.err;
+  // Everything landed in the folder itself; nothing beside or above it.
+  const std::set<std::string> inside = FilesBelow(out);
+  EXPECT_EQ(inside.size(), 4u);
+  for (const std::string& file : inside) EXPECT_EQ(file.find('/'), std::string::npos) << file;
+  EXPECT_EQ(FilesBelow(Path(u"out")).size(), 4u);
+  EXPECT_FALSE(FileExists(Path(u"EVIL.ico")));
+
+  const std::u16string picked = Path(u"picked");
+  const Result some = Cli({"extract", U8(module), "-o", U8(picked), "--group", "ID:7", "--group",
+                           "1", "--group", "id:7"});
+  ASSERT_EQ(some.code, kAllDone) << some.err;
+  // String names come first, in the module's order: index 1 is "..\..\EVIL".
+  EXPECT_EQ(FilesBelow(picked), (std::set<std::string>{"icon_7.ico", "icon_.._.._EVIL.ico"}));
+
+  const Result missing = Cli({"extract", U8(module), "-o", U8(picked), "--group", "NOPE"});
+  EXPECT_EQ(missing.code, kSomeGroupsFailed);
+  EXPECT_NE(missing.err.find("no group NOPE"), std::string::npos) << missing.err;
+}
+
+TEST_F(CliTest, SeveralModulesGetAFolderEachAndSystemResourcesAreFound) {
+  fs::create_directories(U8(Path(u"a")));
+  fs::create_directories(U8(Path(u"b")));
+  WriteModule(Path(u"a/same.dll"), {ResourceName::Id(1)});
+  WriteModule(Path(u"b/same.dll"), {ResourceName::Id(2)});
+  const Result result = Cli({"extract", U8(Path(u"a/same.dll")), U8(Path(u"b/same.dll")), "-o",
+                             U8(Path(u"out"))});
+  ASSERT_EQ(result.code, kAllDone) << result.err;
+  EXPECT_EQ(FilesBelow(Path(u"out")),
+            (std::set<std::string>{"same.dll/icon_1.ico", "same.dll_2/icon_2.ico"}));
+
+  // A folder stands for the modules in it.
+  const Result folder = Cli({"list", U8(Path(u"a"))});
+  EXPECT_EQ(folder.out, "0\tID:1\t1\t16x16 (32-bit)\n");
+
+  // A system module without icon groups, and its .mun beside the Windows
+  // folder as Windows 10 lays them out.
+  fs::create_directories(U8(Path(u"Windows/System32")));
+  fs::create_directories(U8(Path(u"Windows/SystemResources")));
+  WriteModule(Path(u"Windows/System32/imageres.dll"), {});
+  WriteModule(Path(u"Windows/SystemResources/imageres.dll.mun"), {ResourceName::Id(42)});
+  const std::u16string found = SystemResourcesFile(Path(u"Windows/System32/imageres.dll"));
+  ASSERT_FALSE(found.empty());
+  EXPECT_TRUE(fs::equivalent(fs::path(U8(found)), fs::path(U8(Path(u"Windows/SystemResources/imageres.dll.mun")))));
+  const Result mun = Cli({"list", U8(Path(u"Windows/System32/imageres.dll"))});
+  EXPECT_EQ(mun.code, kAllDone);
+  EXPECT_EQ(mun.out, "0\tID:42\t1\t16x16 (32-bit)\n");
+  EXPECT_NE(mun.err.find("imageres.dll.mun"), std::string::npos) << mun.err;
+  EXPECT_TRUE(SystemResourcesFile(Path(u"a/same.dll")).empty());
+}
+
+TEST_F(CliTest, ExitCodesAndMessagesNameWhatWentWrong) {
+  WriteFileAtomically(Path(u"notes.txt"), ByteView(reinterpret_cast<const std::uint8_t*>("text"), 4));
+  const Result not_module = Cli({"list", U8(Path(u"notes.txt"))});
+  EXPECT_EQ(not_module.code, kSourceMissing);
+  EXPECT_NE(not_module.err.find("not a Windows module"), std::string::npos);
+  const Result missing = Cli({"extract", U8(Path(u"gone.dll")), "-o", U8(Path(u"o"))});
+  EXPECT_EQ(missing.code, kSourceMissing);
+  EXPECT_NE(missing.err.find("no such file"), std::string::npos);
+  EXPECT_TRUE(missing.out.empty());
+
+  EXPECT_EQ(Cli({}).code, kUsageError);
+  const Result unknown = Cli({"list", "--frobnicate", "x.dll"});
+  EXPECT_EQ(unknown.code, kUsageError);
+  EXPECT_NE(unknown.err.find("--frobnicate"), std::string::npos) << unknown.err;
+  EXPECT_EQ(Cli({"list"}).code, kUsageError);
+
+  const Result help = Cli({"--help"});
+  EXPECT_EQ(help.code, kAllDone);
+  EXPECT_NE(help.out.find("extract"), std::string::npos);
+  const Result version = Cli({"--version"});
+  EXPECT_EQ(version.code, kAllDone);
+  EXPECT_NE(version.out.find('.'), std::string::npos) << version.out;
+}
+
+}  // namespace
+}  // namespace zandrel::cli
