@@ -20,6 +20,7 @@
 #include "icons/ico_writer.h"
 #include "icons/output_names.h"
 #include "icons/pe_reader.h"
+#include "cli/png_export.h"
 
 #ifndef ZANDREL_VERSION_TEXT
 #define ZANDREL_VERSION_TEXT "0.0.0.0"
@@ -271,9 +272,61 @@ bool InsideFolder(const fs::path& folder, const fs::path& target) {
   return !ec && full.parent_path() == base && full.filename() == target.filename();
 }
 
-int Extract(const std::vector<std::string>& inputs, const std::string& output,
-            const std::vector<std::string>& picks, std::ostream& err,
-            const Environment& environment) {
+struct ExtractOptions {
+  std::string output = ".";
+  std::vector<std::string> picks;
+  bool png = false;
+  std::uint32_t size = 0;  // --size: only images of this width (PNG export)
+};
+
+// The PNG files of one group: <ico name without .ico>_<w>x<h>_<bits>bit.png,
+// or _png for an image stored as PNG; later duplicates get _2, _3, ...
+int WritePngs(const Source& source, const std::u16string& group, const fs::path& folder,
+              std::uint32_t size, std::unordered_set<std::u16string>& taken, std::ostream& err) {
+  const auto id = icons::ResourceIdForWriting(group);
+  const icons::ResourceData data =
+      id ? source.module->Lookup(icons::kRtGroupIcon, *id) : icons::ResourceData{};
+  if (!data.found()) {
+    err << "error: " << Utf8(source.path) << ": group " << Utf8(group) << ": cannot be read\n";
+    return kSomeGroupsFailed;
+  }
+  int skipped = 0;
+  const std::vector<PngImage> images = GroupPngImages(data.bytes, *source.module, size, &skipped);
+  int status = kAllDone;
+  if (skipped > 0) {
+    err << "warning: " << Utf8(source.path) << ": group " << Utf8(group) << ": " << skipped
+        << " image(s) missing or unreadable\n";
+  }
+  std::u16string stem = icons::GroupOutputFileName(group);
+  stem.resize(stem.size() - 4);  // ".ico"
+  for (const PngImage& image : images) {
+    const std::u16string base = stem + u"_" + ToDecimal(static_cast<int>(image.width)) + u"x" +
+                                ToDecimal(static_cast<int>(image.height)) +
+                                (image.bits ? u"_" + ToDecimal(image.bits) + u"bit" : u"_png");
+    std::u16string name = base + u".png";
+    for (int n = 2; !taken.insert(Upper(name)).second; ++n)
+      name = base + u"_" + ToDecimal(n) + u".png";
+    const fs::path target = folder / PathOf(name);
+    if (!InsideFolder(folder, target)) {
+      err << "error: " << Utf8(source.path) << ": group " << Utf8(group)
+          << ": refusing a file name outside the output folder\n";
+      status = kSomeGroupsFailed;
+      continue;
+    }
+    try {
+      WriteFileAtomically(TextOf(target), image.png);
+    } catch (const FileError& e) {
+      err << "error: " << Utf8(TextOf(target)) << ": " << Utf8(e.message()) << "\n";
+      status = kSomeGroupsFailed;
+    }
+  }
+  return status;
+}
+
+int Extract(const std::vector<std::string>& inputs, const ExtractOptions& options,
+            std::ostream& err, const Environment& environment) {
+  const std::string& output = options.output;
+  const std::vector<std::string>& picks = options.picks;
   const std::vector<std::u16string> files = ExpandInputs(inputs);
   const fs::path out_dir = PathOf(FromUtf8(output));
   int status = kAllDone;
@@ -308,10 +361,15 @@ int Extract(const std::vector<std::string>& inputs, const std::string& output,
     const std::vector<std::size_t> chosen = Chosen(*source, picks, err, missing);
     if (missing) status = std::max(status, kSomeGroupsFailed);
     icons::RunOutputNames names;
+    std::unordered_set<std::u16string> png_names;
     const auto module_size = source->module->image().size();
     icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(module_size);
     for (const std::size_t index : chosen) {
       const std::u16string& group = source->groups[index];
+      if (options.png) {
+        status = std::max(status, WritePngs(*source, group, folder, options.size, png_names, err));
+        continue;
+      }
       const std::u16string file_name = names.Choose(icons::GroupOutputFileName(group));
       const fs::path target = folder / PathOf(file_name);
       if (!InsideFolder(folder, target)) {
@@ -378,16 +436,19 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   list->add_flag("--json", json, "JSON: an array per file, in an object keyed by path for several");
 
   std::vector<std::string> extract_files;
-  std::string output = ".";
-  std::vector<std::string> picks;
+  ExtractOptions options;
   CLI::App* extract = app.add_subcommand(
       "extract", "Writes every icon group as an .ico file, named as \"Extract all\" names them.");
   extract->add_option("FILE", extract_files, "Modules, or folders searched for modules")->required();
-  extract->add_option("-o,--output", output,
+  extract->add_option("-o,--output", options.output,
                       "Output folder (created; one subfolder per module for several)");
-  extract->add_option("--group", picks, "A group by name or list index (repeatable)")
+  extract->add_option("--group", options.picks, "A group by name or list index (repeatable)")
       ->expected(1)
       ->take_all();
+  extract->add_flag("--png", options.png,
+                    "Each image as a PNG file (BMP images as 32-bit RGBA with their masks)");
+  extract->add_option("--size", options.size, "With --png: only images of this width")
+      ->check(CLI::Range(1, 1024));
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   if (!reversed.empty()) reversed.pop_back();  // the program name
@@ -398,7 +459,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return code == 0 ? kAllDone : kUsageError;
   }
   if (list->parsed()) return List(list_files, json, out, err, environment);
-  return Extract(extract_files, output, picks, err, environment);
+  if (options.size != 0 && !options.png) {
+    err << "--size: only with --png\n";
+    return kUsageError;
+  }
+  return Extract(extract_files, options, err, environment);
 }
 
 }  // namespace zandrel::cli

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -212,6 +213,86 @@ TEST_F(CliTest, ExitCodesAndMessagesNameWhatWentWrong) {
   EXPECT_EQ(version.code, kAllDone);
   EXPECT_NE(version.out.find('.'), std::string::npos) << version.out;
 }
+
+#ifndef _WIN32
+// A BMP icon image of any depth with a made-up palette, pixels and mask.
+Bytes MakeBitmap(std::uint32_t side, std::uint16_t bits, std::uint32_t seed) {
+  const std::uint32_t colors = bits <= 8 ? (1u << bits) : 0;
+  const std::uint32_t row = (side * bits + 31) / 32 * 4;
+  const std::uint32_t mask_row = (side + 31) / 32 * 4;
+  Bytes out;
+  AppendU32LE(out, 40);
+  AppendU32LE(out, side);
+  AppendU32LE(out, side * 2);
+  AppendU16LE(out, 1);
+  AppendU16LE(out, bits);
+  for (int i = 0; i < 6; ++i) AppendU32LE(out, 0);
+  std::uint32_t v = seed * 2654435761u + 1;
+  const auto next = [&v] { return (v = v * 1103515245u + 12345u) >> 16; };
+  for (std::uint32_t i = 0; i < colors; ++i) {
+    out.push_back(static_cast<std::uint8_t>(next()));
+    out.push_back(static_cast<std::uint8_t>(next()));
+    out.push_back(static_cast<std::uint8_t>(next()));
+    out.push_back(0);
+  }
+  for (std::uint32_t i = 0; i < row * side; ++i) out.push_back(static_cast<std::uint8_t>(next()));
+  if (bits == 32)  // half the pixels with alpha of their own
+    for (std::size_t i = out.size() - row * side + 3; i < out.size(); i += 8) out[i] = 0;
+  for (std::uint32_t y = 0; y < side; ++y)
+    for (std::uint32_t i = 0; i < mask_row; ++i)
+      out.push_back(static_cast<std::uint8_t>(y % 3 == 0 ? 0xF0 : 0x00));
+  return out;
+}
+
+// Pixels as ImageMagick decodes them, as 8-bit RGBA.
+std::string Decoded(const std::string& image) {
+  const std::string raw = image + ".raw";
+  const std::string command = "convert '" + image + "' -depth 8 rgba:'" + raw + "' 2>/dev/null";
+  if (std::system(command.c_str()) != 0) return {};
+  const auto bytes = ReadFileBytes(FromUtf8(raw));
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+TEST_F(CliTest, PngImagesDecodeToThePixelsAndTransparencyTheIconShows) {
+  if (std::system("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ImageMagick";
+  const std::u16string module = Path(u"depths.dll");
+  testing::PeBuilder pe;
+  std::vector<testing::IconImageSpec> images;
+  const std::uint16_t depths[] = {1, 4, 8, 24, 32};
+  for (std::size_t i = 0; i < std::size(depths); ++i)
+    images.push_back({MakeBitmap(16 + 8 * static_cast<std::uint32_t>(i), depths[i],
+                                 static_cast<std::uint32_t>(i)),
+                      static_cast<std::uint8_t>(16 + 8 * i), static_cast<std::uint8_t>(16 + 8 * i),
+                      depths[i]});
+  pe.AddIconGroup(ResourceName::Id(9), images);
+  pe.WriteTo(module);
+  ASSERT_EQ(Cli({"extract", U8(module), "-o", U8(Path(u"ico"))}).code, kAllDone);
+  const Result png = Cli({"extract", "--png", U8(module), "-o", U8(Path(u"png"))});
+  ASSERT_EQ(png.code, kAllDone) << png.err;
+  for (std::size_t i = 0; i < std::size(depths); ++i) {
+    const std::string side = std::to_string(16 + 8 * i);
+    const std::string file =
+        U8(Path(u"png")) + "/icon_9_" + side + "x" + side + "_" + std::to_string(depths[i]) + "bit.png";
+    const std::string ours = Decoded(file);
+    const std::string theirs = Decoded(U8(Path(u"ico")) + "/icon_9.ico[" + std::to_string(i) + "]");
+    ASSERT_FALSE(ours.empty()) << file;
+    ASSERT_EQ(ours.size(), theirs.size()) << depths[i] << "-bit";
+    int differences = 0;
+    for (std::size_t p = 0; p < ours.size(); p += 4) {
+      const bool opaque = theirs[p + 3] != 0;
+      if (ours[p + 3] != theirs[p + 3] ||
+          (opaque && ours.compare(p, 3, theirs, p, 3) != 0))
+        ++differences;
+    }
+    EXPECT_EQ(differences, 0) << depths[i] << "-bit";
+  }
+  // --size keeps one size.
+  const Result one = Cli({"extract", "--png", "--size", "24", U8(module), "-o", U8(Path(u"one"))});
+  EXPECT_EQ(one.code, kAllDone);
+  EXPECT_EQ(FilesBelow(Path(u"one")), (std::set<std::string>{"icon_9_24x24_4bit.png"}));
+  EXPECT_EQ(Cli({"extract", "--size", "24", U8(module)}).code, kUsageError);
+}
+#endif
 
 }  // namespace
 }  // namespace zandrel::cli
