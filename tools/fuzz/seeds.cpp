@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
     Write("regressions", "pe_reader", m.name + ".dll", m.bytes);
 
   Write("seeds", "group_sizes", "two-images", GroupInput(false));
+  for (const std::uint32_t side : {1u, 16u, 33u})
+    Write("seeds", "icon_bitmap", "dib32-" + std::to_string(side), testing::MakeDibIconImage(side, side));
   Write("seeds", "ico_assembly", "two-images", GroupInput(true));
   // Each name: its length in units, then UTF-16 LE units.
   std::string names;
