@@ -14,6 +14,7 @@
 
 #include "core/file_io.h"
 #include "core/text.h"
+#include "icons/cursor_file.h"
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
 #include "icons/host.h"
@@ -90,11 +91,52 @@ class CollectingLog : public icons::LogView {
   std::vector<std::u16string> lines;
 };
 
+enum class Kind { kIcon, kCursor };
+
+std::uint16_t GroupType(Kind kind) {
+  return kind == Kind::kCursor ? icons::kRtGroupCursor : icons::kRtGroupIcon;
+}
+
 struct Source {
   std::u16string path;       // as given (or found in a folder)
   std::u16string read_from;  // the module read: the path, or its .mun
   std::unique_ptr<icons::PeResourceModule> module;
   std::vector<std::u16string> groups;
+};
+
+std::vector<std::u16string> GroupNames(const icons::PeResourceModule& module, Kind kind) {
+  if (kind == Kind::kIcon) return icons::CollectGroupNames(module);
+  std::vector<std::u16string> names;
+  for (const icons::ResourceName& name : module.EnumerateNames(icons::kRtGroupCursor))
+    names.push_back(icons::GroupNameFromResourceName(name));
+  return names;
+}
+
+// The module as one language shows it: each resource in that language when
+// it has it, otherwise as the window would take it.
+class LanguageView : public icons::ResourceModule {
+ public:
+  LanguageView(const icons::PeResourceModule& module, std::optional<std::uint16_t> language)
+      : module_(module), language_(language) {}
+  std::vector<icons::ResourceName> EnumerateNames(std::uint16_t type) const override {
+    return module_.EnumerateNames(type);
+  }
+  icons::ResourceData Lookup(std::uint16_t type, const icons::ResourceName& name) const override {
+    if (language_)
+      for (const auto& version : module_.Languages(type, name))
+        if (version.language == *language_) return version.data;
+    return module_.Lookup(type, name);
+  }
+  bool Has(std::uint16_t type, const icons::ResourceName& name) const {
+    if (!language_) return true;
+    for (const auto& version : module_.Languages(type, name))
+      if (version.language == *language_) return true;
+    return false;
+  }
+
+ private:
+  const icons::PeResourceModule& module_;
+  std::optional<std::uint16_t> language_;
 };
 
 bool IsModuleName(const fs::path& path) {
@@ -128,7 +170,7 @@ std::vector<std::u16string> ExpandInputs(const std::vector<std::string>& inputs)
 
 // Opens a source; a module without icon groups that has a system-resources
 // file takes its groups from there, and says so.
-std::optional<Source> OpenSource(const std::u16string& path, std::ostream& err) {
+std::optional<Source> OpenSource(const std::u16string& path, Kind kind, std::ostream& err) {
   if (!FileExists(path)) {
     err << "error: " << Utf8(path) << ": no such file\n";
     return std::nullopt;
@@ -144,7 +186,7 @@ std::optional<Source> OpenSource(const std::u16string& path, std::ostream& err) 
         << "\n";
     return std::nullopt;
   }
-  source.groups = icons::CollectGroupNames(*source.module);
+  source.groups = GroupNames(*source.module, kind);
   if (source.groups.empty()) {
     const std::u16string mun = SystemResourcesFile(path);
     if (!mun.empty()) {
@@ -152,7 +194,7 @@ std::optional<Source> OpenSource(const std::u16string& path, std::ostream& err) 
         err << "note: " << Utf8(path) << " holds no icon groups; reading " << Utf8(mun) << "\n";
         source.read_from = mun;
         source.module = std::move(other);
-        source.groups = icons::CollectGroupNames(*source.module);
+        source.groups = GroupNames(*source.module, kind);
       }
     }
   }
@@ -184,40 +226,70 @@ struct Row {
   std::u16string name;
   std::uint16_t images;
   std::u16string sizes;
+  std::vector<std::uint16_t> languages;
 };
 
-std::vector<Row> Rows(const Source& source) {
+std::vector<Row> Rows(const Source& source, Kind kind) {
   std::vector<Row> rows;
   rows.reserve(source.groups.size());
   for (std::size_t i = 0; i < source.groups.size(); ++i) {
     const std::u16string& name = source.groups[i];
-    rows.push_back({i, name, icons::GetGroupImageCount(name, *source.module),
-                    icons::DescribeGroupSizes(name, *source.module)});
+    Row row{i, name, 0, {}, {}};
+    const auto id = icons::ResourceIdForWriting(name);
+    if (kind == Kind::kIcon) {
+      row.images = icons::GetGroupImageCount(name, *source.module);
+      row.sizes = icons::DescribeGroupSizes(name, *source.module);
+    } else if (id) {
+      const icons::ResourceData group = source.module->Lookup(icons::kRtGroupCursor, *id);
+      row.images = icons::CursorImageCount(group.bytes, *source.module);
+      row.sizes = icons::DescribeCursorGroup(group.bytes, *source.module);
+    }
+    if (id)
+      for (const auto& version : source.module->Languages(GroupType(kind), *id))
+        row.languages.push_back(version.language);
+    rows.push_back(std::move(row));
   }
   return rows;
 }
 
-int List(const std::vector<std::string>& inputs, bool json, std::ostream& out, std::ostream& err,
-         const Environment& environment) {
+std::u16string LanguagesText(const std::vector<std::uint16_t>& languages) {
+  std::u16string text;
+  for (const std::uint16_t language : languages)
+    text += (text.empty() ? u"" : u",") + ToDecimal(language);
+  return text;
+}
+
+struct ListOptions {
+  bool json = false;
+  bool languages = false;
+  Kind kind = Kind::kIcon;
+};
+
+int List(const std::vector<std::string>& inputs, const ListOptions& options, std::ostream& out,
+         std::ostream& err, const Environment& environment) {
+  const bool json = options.json;
   const std::vector<std::u16string> files = ExpandInputs(inputs);
   int status = kAllDone;
   nlohmann::ordered_json all = nlohmann::ordered_json::object();
   Progress progress(err, environment.progress_terminal, files.size());
   for (std::size_t f = 0; f < files.size(); ++f) {
     progress.Step(f, files[f]);
-    const std::optional<Source> source = OpenSource(files[f], err);
+    const std::optional<Source> source = OpenSource(files[f], options.kind, err);
     if (!source) {
       status = kSourceMissing;
       continue;
     }
-    const std::vector<Row> rows = Rows(*source);
+    const std::vector<Row> rows = Rows(*source, options.kind);
     if (json) {
       nlohmann::ordered_json array = nlohmann::ordered_json::array();
-      for (const Row& row : rows)
-        array.push_back({{"index", row.index},
-                         {"name", Utf8(row.name)},
-                         {"images", row.images},
-                         {"sizes", Utf8(row.sizes)}});
+      for (const Row& row : rows) {
+        nlohmann::ordered_json item = {{"index", row.index},
+                                       {"name", Utf8(row.name)},
+                                       {"images", row.images},
+                                       {"sizes", Utf8(row.sizes)}};
+        if (options.languages) item["languages"] = row.languages;
+        array.push_back(std::move(item));
+      }
       if (files.size() == 1)
         out << array.dump(2) << "\n";
       else
@@ -226,8 +298,9 @@ int List(const std::vector<std::string>& inputs, bool json, std::ostream& out, s
     }
     for (const Row& row : rows) {
       if (files.size() > 1) out << Utf8(files[f]) << '\t';
-      out << row.index << '\t' << Utf8(row.name) << '\t' << row.images << '\t' << Utf8(row.sizes)
-          << '\n';
+      out << row.index << '\t' << Utf8(row.name) << '\t' << row.images << '\t' << Utf8(row.sizes);
+      if (options.languages) out << '\t' << Utf8(LanguagesText(row.languages));
+      out << '\n';
     }
   }
   if (json && files.size() > 1) out << all.dump(2) << "\n";
@@ -263,13 +336,13 @@ std::vector<std::size_t> Chosen(const Source& source, const std::vector<std::str
   return chosen;
 }
 
-// True when `target` lies directly in `folder`, whatever the name held.
-bool InsideFolder(const fs::path& folder, const fs::path& target) {
-  std::error_code ec;
-  const fs::path base = fs::weakly_canonical(folder, ec);
-  if (ec) return false;
-  const fs::path full = fs::weakly_canonical(target, ec);
-  return !ec && full.parent_path() == base && full.filename() == target.filename();
+// True when `name` is one plain file name: no folder part, no root or drive,
+// not "." or "..". Joined to the output folder it stays in that folder
+// whatever the resource name held; writing then replaces a link of that name
+// rather than following it.
+bool PlainFileName(const fs::path& name) {
+  return !name.empty() && std::distance(name.begin(), name.end()) == 1 && !name.has_root_path() &&
+         name != "." && name != "..";
 }
 
 struct ExtractOptions {
@@ -277,21 +350,31 @@ struct ExtractOptions {
   std::vector<std::string> picks;
   bool png = false;
   std::uint32_t size = 0;  // --size: only images of this width (PNG export)
+  Kind kind = Kind::kIcon;
+  std::optional<std::uint16_t> language;
 };
+
+// The cursor file of a group: its .ico name with "cursor_" and ".cur".
+std::u16string CursorFileName(std::u16string ico_name) {
+  if (ico_name.starts_with(u"icon_")) ico_name = u"cursor_" + ico_name.substr(5);
+  ico_name.replace(ico_name.size() - 4, 4, u".cur");
+  return ico_name;
+}
 
 // The PNG files of one group: <ico name without .ico>_<w>x<h>_<bits>bit.png,
 // or _png for an image stored as PNG; later duplicates get _2, _3, ...
-int WritePngs(const Source& source, const std::u16string& group, const fs::path& folder,
-              std::uint32_t size, std::unordered_set<std::u16string>& taken, std::ostream& err) {
+int WritePngs(const Source& source, const icons::ResourceModule& view, const std::u16string& group,
+              const fs::path& folder, std::uint32_t size, std::unordered_set<std::u16string>& taken,
+              std::ostream& err) {
   const auto id = icons::ResourceIdForWriting(group);
   const icons::ResourceData data =
-      id ? source.module->Lookup(icons::kRtGroupIcon, *id) : icons::ResourceData{};
+      id ? view.Lookup(icons::kRtGroupIcon, *id) : icons::ResourceData{};
   if (!data.found()) {
     err << "error: " << Utf8(source.path) << ": group " << Utf8(group) << ": cannot be read\n";
     return kSomeGroupsFailed;
   }
   int skipped = 0;
-  const std::vector<PngImage> images = GroupPngImages(data.bytes, *source.module, size, &skipped);
+  const std::vector<PngImage> images = GroupPngImages(data.bytes, view, size, &skipped);
   int status = kAllDone;
   if (skipped > 0) {
     err << "warning: " << Utf8(source.path) << ": group " << Utf8(group) << ": " << skipped
@@ -307,7 +390,7 @@ int WritePngs(const Source& source, const std::u16string& group, const fs::path&
     for (int n = 2; !taken.insert(Upper(name)).second; ++n)
       name = base + u"_" + ToDecimal(n) + u".png";
     const fs::path target = folder / PathOf(name);
-    if (!InsideFolder(folder, target)) {
+    if (!PlainFileName(PathOf(name))) {
       err << "error: " << Utf8(source.path) << ": group " << Utf8(group)
           << ": refusing a file name outside the output folder\n";
       status = kSomeGroupsFailed;
@@ -323,6 +406,42 @@ int WritePngs(const Source& source, const std::u16string& group, const fs::path&
   return status;
 }
 
+// A cursor group as a .cur file; problems go to the log as for icons.
+bool WriteCursor(const icons::ResourceModule& module, const std::u16string& group,
+                 const std::u16string& target, const icons::MessageCatalogue& catalogue,
+                 CollectingLog& log, icons::OutputBudget& budget) {
+  const auto id = icons::ResourceIdForWriting(group);
+  if (!id) {
+    log.AppendLine(catalogue.Text(u"LangIDConversionError") + u" " + group);
+    return false;
+  }
+  const icons::ResourceData data = module.Lookup(icons::kRtGroupCursor, *id);
+  if (!data.found()) {
+    log.AppendLine(catalogue.Text(u"LangErrorLoadingResource") + u" " + group);
+    return false;
+  }
+  const auto file = icons::AssembleCursorFile(
+      data.bytes, module,
+      [&](const icons::ImageProblem& problem) {
+        log.AppendLine(catalogue.Text(problem.kind == icons::ImageProblem::Kind::kNotFound
+                                          ? u"LangIconIDnotFound"
+                                          : u"LangErrorloadingIconID") +
+                       ToDecimalUnsigned(problem.image_id));
+      },
+      &budget);
+  if (!file) {
+    log.AppendLine(catalogue.Text(u"LangGroupTooLarge") + u" " + group);
+    return false;
+  }
+  try {
+    WriteFileAtomically(target, *file);
+  } catch (const FileError& e) {
+    log.AppendLine(catalogue.Text(u"LangErrorSaving") + u" " + e.message());
+    return false;
+  }
+  return true;
+}
+
 int Extract(const std::vector<std::string>& inputs, const ExtractOptions& options,
             std::ostream& err, const Environment& environment) {
   const std::string& output = options.output;
@@ -335,11 +454,12 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
   Progress progress(err, environment.progress_terminal, files.size());
   for (std::size_t f = 0; f < files.size(); ++f) {
     progress.Step(f, files[f]);
-    const std::optional<Source> source = OpenSource(files[f], err);
+    const std::optional<Source> source = OpenSource(files[f], options.kind, err);
     if (!source) {
       status = std::max(status, kSourceMissing);
       continue;
     }
+    const LanguageView view(*source->module, options.language);
     fs::path folder = out_dir;
     if (files.size() > 1) {
       // One folder per module, named after its file; a second module of the
@@ -366,28 +486,39 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
     icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(module_size);
     for (const std::size_t index : chosen) {
       const std::u16string& group = source->groups[index];
-      if (options.png) {
-        status = std::max(status, WritePngs(*source, group, folder, options.size, png_names, err));
+      const auto id = icons::ResourceIdForWriting(group);
+      if (id && !view.Has(GroupType(options.kind), *id)) {
+        err << "note: " << Utf8(source->path) << ": group " << Utf8(group)
+            << " has no version in language " << *options.language << "\n";
         continue;
       }
-      const std::u16string file_name = names.Choose(icons::GroupOutputFileName(group));
+      if (options.png) {
+        status = std::max(status,
+                          WritePngs(*source, view, group, folder, options.size, png_names, err));
+        continue;
+      }
+      const std::u16string ico_name = names.Choose(icons::GroupOutputFileName(group));
+      const std::u16string file_name =
+          options.kind == Kind::kCursor ? CursorFileName(ico_name) : ico_name;
       const fs::path target = folder / PathOf(file_name);
-      if (!InsideFolder(folder, target)) {
+      if (!PlainFileName(PathOf(file_name))) {
         err << "error: " << Utf8(source->path) << ": group " << Utf8(group)
             << ": refusing a file name outside the output folder\n";
         status = std::max(status, kSomeGroupsFailed);
         continue;
       }
       CollectingLog log;
-      const bool written = icons::WriteIconGroupFile(*source->module, group, TextOf(target),
-                                                     icons::WriteMode::kLog, catalogue, &log,
-                                                     &budget);
+      const bool written =
+          options.kind == Kind::kCursor
+              ? WriteCursor(view, group, TextOf(target), catalogue, log, budget)
+              : icons::WriteIconGroupFile(view, group, TextOf(target), icons::WriteMode::kLog,
+                                          catalogue, &log, &budget);
       for (const std::u16string& line : log.lines)
         if (!line.starts_with(u"saved:"))
           err << (written ? "warning: " : "error: ") << Utf8(source->path) << ": group "
               << Utf8(group) << ": " << Utf8(line) << "\n";
       if (written) {
-        names.MarkWritten(file_name);
+        names.MarkWritten(ico_name);
       } else {
         status = std::max(status, kSomeGroupsFailed);
       }
@@ -428,12 +559,18 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   app.require_subcommand(1);
 
   std::vector<std::string> list_files;
-  bool json = false;
+  ListOptions list_options;
+  std::string list_type = "icon", extract_type = "icon";
   CLI::App* list = app.add_subcommand(
       "list", "One line per icon group: index, name, image count, sizes (tab-separated; the "
               "file's path first when several files are listed).");
   list->add_option("FILE", list_files, "Modules, or folders searched for modules")->required();
-  list->add_flag("--json", json, "JSON: an array per file, in an object keyed by path for several");
+  list->add_flag("--json", list_options.json,
+                 "JSON: an array per file, in an object keyed by path for several");
+  list->add_option("--type", list_type, "icon (default) or cursor groups")
+      ->check(CLI::IsMember({"icon", "cursor"}));
+  list->add_flag("--languages", list_options.languages,
+                 "Add the language ids each group exists in");
 
   std::vector<std::string> extract_files;
   ExtractOptions options;
@@ -449,6 +586,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                     "Each image as a PNG file (BMP images as 32-bit RGBA with their masks)");
   extract->add_option("--size", options.size, "With --png: only images of this width")
       ->check(CLI::Range(1, 1024));
+  extract->add_option("--type", extract_type, "icon (.ico, default) or cursor (.cur) groups")
+      ->check(CLI::IsMember({"icon", "cursor"}));
+  int language = -1;
+  extract->add_option("--lang", language,
+                      "A language id: each group in that language (groups without it are left out)")
+      ->check(CLI::Range(0, 65535));
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   if (!reversed.empty()) reversed.pop_back();  // the program name
@@ -458,7 +601,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const int code = app.exit(e, out, err);
     return code == 0 ? kAllDone : kUsageError;
   }
-  if (list->parsed()) return List(list_files, json, out, err, environment);
+  list_options.kind = list_type == "cursor" ? Kind::kCursor : Kind::kIcon;
+  if (list->parsed()) return List(list_files, list_options, out, err, environment);
+  options.kind = extract_type == "cursor" ? Kind::kCursor : Kind::kIcon;
+  if (language >= 0) options.language = static_cast<std::uint16_t>(language);
+  if (options.png && options.kind == Kind::kCursor) {
+    err << "--png: icon groups only\n";
+    return kUsageError;
+  }
   if (options.size != 0 && !options.png) {
     err << "--size: only with --png\n";
     return kUsageError;

@@ -107,9 +107,15 @@ const Section* SectionOf(const std::vector<Section>& sections, std::uint32_t rva
   return nullptr;
 }
 
+struct NamedResource {
+  ResourceName name;
+  ResourceData data;
+  std::int64_t languages = -1;
+};
+
 struct TypeResources {
   std::uint16_t type;
-  std::vector<std::pair<ResourceName, ResourceData>> resources;
+  std::vector<NamedResource> resources;
 };
 
 // Walks the three levels of the resource directory (type, name, language).
@@ -137,6 +143,9 @@ class ResourceTreeReader {
     }
     return types;
   }
+
+  // The language lists met, for the module to keep.
+  std::vector<std::vector<PeResourceModule::LanguageVersion>>& language_lists() { return lists_; }
 
  private:
   struct Entry {
@@ -166,8 +175,8 @@ class ResourceTreeReader {
     return entries;
   }
 
-  std::vector<std::pair<ResourceName, ResourceData>> ReadNames(std::uint32_t offset) {
-    std::vector<std::pair<ResourceName, ResourceData>> names;
+  std::vector<NamedResource> ReadNames(std::uint32_t offset) {
+    std::vector<NamedResource> names;
     std::uint64_t name_units = 0;
     for (const auto& entry : ReadDirectory(offset)) {
       ResourceName name;
@@ -182,9 +191,12 @@ class ResourceTreeReader {
       }
       // A name that leads straight to data instead of to its languages is
       // listed, but cannot be looked up (the system loader does the same).
-      const ResourceData data =
-          (entry.target & kHighBit) ? ResolveLanguage(entry.target & ~kHighBit) : ResourceData{};
-      names.emplace_back(std::move(name), data);
+      if (entry.target & kHighBit) {
+        const auto& [data, languages] = ResolveLanguage(entry.target & ~kHighBit);
+        names.push_back({std::move(name), data, languages});
+      } else {
+        names.push_back({std::move(name), ResourceData{}, -1});
+      }
     }
     return names;
   }
@@ -209,22 +221,28 @@ class ResourceTreeReader {
   // The neutral language when present, otherwise the first stored one. Results
   // are kept per directory, so many names sharing one huge language directory
   // cost one pass over it.
-  ResourceData ResolveLanguage(std::uint32_t offset) {
+  // Also lists every language of the directory, once per directory.
+  const std::pair<ResourceData, std::int64_t>& ResolveLanguage(std::uint32_t offset) {
     if (const auto cached = languages_.find(offset); cached != languages_.end())
       return cached->second;
     const Entry* chosen = nullptr;
     const auto entries = ReadDirectory(offset);
+    std::vector<PeResourceModule::LanguageVersion> versions;
     for (const auto& entry : entries) {
       if (entry.target & kHighBit) continue;  // deeper than a resource tree goes
-      if (!(entry.name & kHighBit) && (entry.name & 0xFFFF) == 0) {
-        chosen = &entry;
-        break;
-      }
-      if (!chosen) chosen = &entry;
+      const bool neutral = !(entry.name & kHighBit) && (entry.name & 0xFFFF) == 0;
+      if (!(entry.name & kHighBit))
+        versions.push_back({static_cast<std::uint16_t>(entry.name & 0xFFFF),
+                            ReadDataEntry(entry.target)});
+      // The neutral language wins over the first stored one.
+      const bool chosen_neutral =
+          chosen && !(chosen->name & kHighBit) && (chosen->name & 0xFFFF) == 0;
+      if (!chosen || (neutral && !chosen_neutral)) chosen = &entry;
     }
     const ResourceData data = chosen ? ReadDataEntry(chosen->target) : ResourceData{};
-    languages_.emplace(offset, data);
-    return data;
+    lists_.push_back(std::move(versions));
+    return languages_.emplace(offset, std::make_pair(data, static_cast<std::int64_t>(lists_.size() - 1)))
+        .first->second;
   }
 
   // A data entry (RVA, size, code page, reserved) and the bytes it addresses.
@@ -245,7 +263,8 @@ class ResourceTreeReader {
   const Bounded& file_;
   const std::vector<Section>& sections_;
   Bounded directory_;
-  std::unordered_map<std::uint32_t, ResourceData> languages_;
+  std::unordered_map<std::uint32_t, std::pair<ResourceData, std::int64_t>> languages_;
+  std::vector<std::vector<PeResourceModule::LanguageVersion>> lists_;
   std::uint64_t entries_left_ = PeResourceModule::kMaxDirectoryEntries;
 };
 
@@ -276,20 +295,22 @@ std::unique_ptr<PeResourceModule> PeResourceModule::FromBytes(Bytes image, PeOpe
   if (start >= end) return module;
   const ByteView directory = *file.Range(start, end - start);
 
-  for (auto& type : ResourceTreeReader(file, headers->sections, directory).ReadAll()) {
+  ResourceTreeReader reader(file, headers->sections, directory);
+  for (auto& type : reader.ReadAll()) {
     TypeIndex& index = module->types_[type.type];
     index.resources.reserve(type.resources.size());
-    for (auto& [name, data] : type.resources) {
+    for (auto& resource : type.resources) {
       const std::size_t position = index.resources.size();
       // With duplicate names the first one stored wins.
-      if (name.is_id) {
-        index.by_id.emplace(static_cast<std::uint16_t>(name.id), position);
+      if (resource.name.is_id) {
+        index.by_id.emplace(static_cast<std::uint16_t>(resource.name.id), position);
       } else {
-        index.by_upper_text.emplace(UpperCase(name.text), position);
+        index.by_upper_text.emplace(UpperCase(resource.name.text), position);
       }
-      index.resources.push_back({std::move(name), data});
+      index.resources.push_back({std::move(resource.name), resource.data, resource.languages});
     }
   }
+  module->language_lists_ = std::move(reader.language_lists());
   return module;
 }
 
@@ -312,17 +333,30 @@ std::vector<ResourceName> PeResourceModule::EnumerateNames(std::uint16_t type) c
   return names;
 }
 
-ResourceData PeResourceModule::Lookup(std::uint16_t type, const ResourceName& name) const {
+const PeResourceModule::Resource* PeResourceModule::Find(std::uint16_t type,
+                                                         const ResourceName& name) const {
   const auto found = types_.find(type);
-  if (found == types_.end()) return {};
+  if (found == types_.end()) return nullptr;
   const TypeIndex& index = found->second;
   if (name.is_id) {
-    if (name.id > 0xFFFF) return {};
+    if (name.id > 0xFFFF) return nullptr;
     const auto at = index.by_id.find(static_cast<std::uint16_t>(name.id));
-    return at == index.by_id.end() ? ResourceData{} : index.resources[at->second].data;
+    return at == index.by_id.end() ? nullptr : &index.resources[at->second];
   }
   const auto at = index.by_upper_text.find(UpperCase(name.text));
-  return at == index.by_upper_text.end() ? ResourceData{} : index.resources[at->second].data;
+  return at == index.by_upper_text.end() ? nullptr : &index.resources[at->second];
+}
+
+ResourceData PeResourceModule::Lookup(std::uint16_t type, const ResourceName& name) const {
+  const Resource* resource = Find(type, name);
+  return resource ? resource->data : ResourceData{};
+}
+
+std::vector<PeResourceModule::LanguageVersion> PeResourceModule::Languages(
+    std::uint16_t type, const ResourceName& name) const {
+  const Resource* resource = Find(type, name);
+  if (!resource || resource->languages < 0) return {};
+  return language_lists_[static_cast<std::size_t>(resource->languages)];
 }
 
 }  // namespace zandrel::icons

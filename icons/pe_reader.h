@@ -36,9 +36,11 @@ class PeResourceModule : public ResourceModule {
   PeResourceModule(const PeResourceModule&) = delete;
   PeResourceModule& operator=(const PeResourceModule&) = delete;
 
-  // Only the types the program asks for are read: icons and icon groups.
-  // Every other type is left in the file, unread.
-  static bool IsReadType(std::uint16_t type) { return type == kRtIcon || type == kRtGroupIcon; }
+  // Only the types the program asks for are read: icons and cursors with
+  // their groups. Every other type is left in the file, unread.
+  static bool IsReadType(std::uint16_t type) {
+    return type == kRtIcon || type == kRtGroupIcon || type == kRtCursor || type == kRtGroupCursor;
+  }
 
   // The names of one type may add up to this many UTF-16 units; entries past it
   // are left out. Real modules stay far below; a crafted directory whose 131,070
@@ -59,11 +61,21 @@ class PeResourceModule : public ResourceModule {
   // several languages the neutral one (0) is taken, otherwise the first stored.
   ResourceData Lookup(std::uint16_t type, const ResourceName& name) const override;
 
+  // Every language version of a resource, in stored order (identifier-named
+  // languages only). Empty when there is no such resource.
+  struct LanguageVersion {
+    std::uint16_t language;
+    ResourceData data;
+  };
+  std::vector<LanguageVersion> Languages(std::uint16_t type, const ResourceName& name) const;
+
  private:
   struct Resource {
     ResourceName name;
     ResourceData data;
+    std::int64_t languages = -1;  // index into language_lists_
   };
+  const Resource* Find(std::uint16_t type, const ResourceName& name) const;
   // One resource type, indexed once when the module opens so that lookups in
   // modules with thousands of groups stay cheap.
   struct TypeIndex {
@@ -77,6 +89,8 @@ class PeResourceModule : public ResourceModule {
   Bytes image_;
   bool pe32_plus_;
   std::unordered_map<std::uint16_t, TypeIndex> types_;
+  // One list per language directory; names sharing a directory share it.
+  std::vector<std::vector<LanguageVersion>> language_lists_;
 };
 
 }  // namespace zandrel::icons

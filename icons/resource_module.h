@@ -11,7 +11,9 @@
 
 namespace zandrel::icons {
 
+inline constexpr std::uint16_t kRtCursor = 1;
 inline constexpr std::uint16_t kRtIcon = 3;
+inline constexpr std::uint16_t kRtGroupCursor = 12;
 inline constexpr std::uint16_t kRtGroupIcon = 14;
 
 // A resource name as a module stores it: a 16-bit identifier or a string.

@@ -214,7 +214,126 @@ TEST_F(CliTest, ExitCodesAndMessagesNameWhatWentWrong) {
   EXPECT_NE(version.out.find('.'), std::string::npos) << version.out;
 }
 
+// A cursor group of two images with their hotspots, as a resource compiler
+// stores it.
+Bytes CursorGroup(const std::vector<std::pair<std::uint16_t, std::uint16_t>>& sides_and_ids) {
+  Bytes group;
+  AppendU16LE(group, 0);
+  AppendU16LE(group, 2);
+  AppendU16LE(group, static_cast<std::uint16_t>(sides_and_ids.size()));
+  for (const auto& [side, id] : sides_and_ids) {
+    AppendU16LE(group, side);
+    AppendU16LE(group, static_cast<std::uint16_t>(side * 2));
+    AppendU16LE(group, 1);
+    AppendU16LE(group, 32);
+    AppendU32LE(group, 0);
+    AppendU16LE(group, id);
+  }
+  return group;
+}
+
+TEST_F(CliTest, CursorGroupsBecomeCurFilesWithTheirHotspotsAndLanguagesAreKeptApart) {
+  const Bytes small = testing::MakeDibIconImage(16, 16, 1);
+  const Bytes large = testing::MakeDibIconImage(32, 32, 2);
+  Bytes cursor1 = {5, 0, 7, 0};  // hotspot (5, 7)
+  cursor1.insert(cursor1.end(), small.begin(), small.end());
+  Bytes cursor2 = {30, 0, 1, 0};
+  cursor2.insert(cursor2.end(), large.begin(), large.end());
+  testing::PeBuilder pe;
+  pe.Add(icons::kRtCursor, ResourceName::Id(1), cursor1);
+  pe.Add(icons::kRtCursor, ResourceName::Id(2), cursor2);
+  pe.Add(icons::kRtGroupCursor, ResourceName::Text(u"ARROW"), CursorGroup({{16, 1}, {32, 2}}));
+  // An icon group in English and in Russian, each with an image of its own.
+  pe.AddIconGroup(ResourceName::Id(3), {{testing::MakeDibIconImage(16, 16, 3), 16, 16, 32}}, 1033);
+  pe.AddIconGroup(ResourceName::Id(3), {{testing::MakeDibIconImage(48, 48, 4), 48, 48, 32}}, 1049);
+  const std::u16string module = Path(u"cursors.dll");
+  pe.WriteTo(module);
+
+  const Result list = Cli({"list", "--type", "cursor", U8(module)});
+  EXPECT_EQ(list.out, "0\tARROW\t2\t16x16 (32-bit), 32x32 (32-bit)\n") << list.err;
+  const Result extract = Cli({"extract", "--type", "cursor", U8(module), "-o", U8(Path(u"cur"))});
+  ASSERT_EQ(extract.code, kAllDone) << extract.err;
+  const auto cur = ReadFileBytes(Path(u"cur/cursor_ARROW.cur"));
+  ASSERT_TRUE(cur);
+  ASSERT_EQ(*ReadU16LE(*cur, 2), 2);  // a cursor file
+  ASSERT_EQ(*ReadU16LE(*cur, 4), 2);
+  const std::pair<std::uint16_t, std::uint16_t> hotspots[] = {{5, 7}, {30, 1}};
+  const Bytes* bitmaps[] = {&small, &large};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::size_t entry = 6 + 16 * i;
+    EXPECT_EQ((*cur)[entry], i == 0 ? 16 : 32);
+    EXPECT_EQ((*cur)[entry + 1], i == 0 ? 16 : 32);
+    EXPECT_EQ(*ReadU16LE(*cur, entry + 4), hotspots[i].first);
+    EXPECT_EQ(*ReadU16LE(*cur, entry + 6), hotspots[i].second);
+    const std::uint32_t size = *ReadU32LE(*cur, entry + 8);
+    const std::uint32_t offset = *ReadU32LE(*cur, entry + 12);
+    ASSERT_EQ(size, bitmaps[i]->size());
+    EXPECT_TRUE(std::equal(bitmaps[i]->begin(), bitmaps[i]->end(), cur->begin() + offset));
+  }
+
+  // Both languages are listed; each extracts with its own image.
+  const Result languages = Cli({"list", "--languages", U8(module)});
+  EXPECT_EQ(languages.out, "0\tID:3\t1\t16x16 (32-bit)\t1033,1049\n");
+  const nlohmann::json json = nlohmann::json::parse(Cli({"list", "--json", "--languages", U8(module)}).out);
+  EXPECT_EQ(json[0]["languages"], nlohmann::json::array({1033, 1049}));
+  ASSERT_EQ(Cli({"extract", "--lang", "1049", U8(module), "-o", U8(Path(u"ru"))}).code, kAllDone);
+  ASSERT_EQ(Cli({"extract", "--lang", "1033", U8(module), "-o", U8(Path(u"en"))}).code, kAllDone);
+  const auto ru = ReadFileBytes(Path(u"ru/icon_3.ico"));
+  const auto en = ReadFileBytes(Path(u"en/icon_3.ico"));
+  ASSERT_TRUE(ru && en);
+  EXPECT_EQ((*ru)[6], 48);
+  EXPECT_EQ((*en)[6], 16);
+  // A language the module lacks writes nothing and says so.
+  const Result none = Cli({"extract", "--lang", "1031", U8(module), "-o", U8(Path(u"de"))});
+  EXPECT_EQ(none.code, kAllDone);
+  EXPECT_NE(none.err.find("no version in language 1031"), std::string::npos) << none.err;
+  EXPECT_FALSE(FileExists(Path(u"de/icon_3.ico")));
+  EXPECT_EQ(Cli({"extract", "--type", "cursor", "--png", U8(module)}).code, kUsageError);
+}
+
 #ifndef _WIN32
+TEST_F(CliTest, WinesUser32CursorsMatchTheRawResourcesAnotherReaderFinds) {
+  if (std::system("command -v wrestool >/dev/null 2>&1") != 0) GTEST_SKIP() << "no wrestool";
+  const std::u16string user32 = testing::WineModulePath(testing::WineArch::kI386, u"user32.dll");
+  ASSERT_EQ(Cli({"extract", "--type", "cursor", U8(user32), "-o", U8(Path(u"cur"))}).code, kAllDone);
+  // wrestool's own reading of each cursor group and its raw cursor images.
+  const std::string raw = U8(Path(u"raw"));
+  fs::create_directories(raw);
+  ASSERT_EQ(std::system(("wrestool -x --raw -t12 -o '" + raw + "/' '" + U8(user32) + "'").c_str()), 0);
+  ASSERT_EQ(std::system(("wrestool -x --raw -t1 -o '" + raw + "/' '" + U8(user32) + "'").c_str()), 0);
+  const auto raw_file = [&](int type, unsigned id) {
+    for (const auto& entry : fs::directory_iterator(raw)) {
+      const std::string name = entry.path().filename().string();
+      if (name.find("_" + std::to_string(type) + "_" + std::to_string(id) + "_") != std::string::npos)
+        return ReadFileBytes(FromUtf8(entry.path().string()));
+    }
+    return std::optional<Bytes>();
+  };
+  int cursors = 0;
+  for (const auto& entry : fs::directory_iterator(U8(Path(u"cur")))) {
+    const std::string name = entry.path().filename().string();  // cursor_<id>.cur
+    const unsigned group_id = static_cast<unsigned>(std::stoul(name.substr(7)));
+    const auto group = raw_file(12, group_id);
+    const auto cur = ReadFileBytes(FromUtf8(entry.path().string()));
+    ASSERT_TRUE(group && cur) << name;
+    const std::uint16_t count = *ReadU16LE(*group, 4);
+    ASSERT_EQ(*ReadU16LE(*cur, 4), count) << name;
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto image = raw_file(1, *ReadU16LE(*group, 6 + 14 * i + 12));
+      ASSERT_TRUE(image) << name;
+      const std::size_t at = 6 + 16 * i;
+      EXPECT_EQ(*ReadU16LE(*cur, at + 4), *ReadU16LE(*image, 0)) << name << " hotspot x";
+      EXPECT_EQ(*ReadU16LE(*cur, at + 6), *ReadU16LE(*image, 2)) << name << " hotspot y";
+      const std::uint32_t size = *ReadU32LE(*cur, at + 8);
+      const std::uint32_t offset = *ReadU32LE(*cur, at + 12);
+      ASSERT_EQ(size + 4, image->size()) << name;
+      EXPECT_TRUE(std::equal(image->begin() + 4, image->end(), cur->begin() + offset)) << name;
+    }
+    ++cursors;
+  }
+  EXPECT_GE(cursors, 10);
+}
+
 // A BMP icon image of any depth with a made-up palette, pixels and mask.
 Bytes MakeBitmap(std::uint32_t side, std::uint16_t bits, std::uint32_t seed) {
   const std::uint32_t colors = bits <= 8 ? (1u << bits) : 0;
