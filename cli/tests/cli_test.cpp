@@ -170,6 +170,16 @@ TEST_F(CliTest, SeveralModulesGetAFolderEachAndSystemResourcesAreFound) {
   EXPECT_EQ(FilesBelow(Path(u"out")),
             (std::set<std::string>{"same.dll/icon_1.ico", "same.dll_2/icon_2.ico"}));
 
+  // On a terminal a progress line counts the modules; piped, nothing.
+  std::ostringstream out, err;
+  Environment terminal;
+  terminal.progress_terminal = true;
+  cli::Run({"zandrel-cli", "list", U8(Path(u"a/same.dll")), U8(Path(u"b/same.dll"))}, out, err,
+           terminal);
+  EXPECT_NE(err.str().find("[2/2] " + U8(Path(u"b/same.dll"))), std::string::npos) << err.str();
+  EXPECT_EQ(err.str().find("[1/2]"), err.str().find('['));
+  EXPECT_EQ(result.err, "");
+
   // A folder stands for the modules in it.
   const Result folder = Cli({"list", U8(Path(u"a"))});
   EXPECT_EQ(folder.out, "0\tID:1\t1\t16x16 (32-bit)\n");
