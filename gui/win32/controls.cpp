@@ -557,10 +557,10 @@ const wchar_t* Label::WindowClass() const {
 }
 
 void Label::OnTextChanged(std::wstring_view) {
-  if (parent() && align() == Align::kNone)
-    parent()->LayoutChildren();
-  else
-    Invalidate();
+  // A placed label may grow to the new text; either way the text is drawn
+  // again (a layout that keeps the rectangle repaints nothing).
+  if (parent() && align() == Align::kNone) parent()->LayoutChildren();
+  Invalidate();
 }
 
 void Label::FitToContent(RECT& rect) const {

@@ -21,6 +21,7 @@ Form StyleForm : TStyleTestForm {
     Edit EditPlain { Left = 8; Top = 4; Width = 120; Height = 22 }
     Edit EditReadOnly { Left = 8; Top = 30; Width = 120; Height = 22; ReadOnly = true }
     CheckBox CheckBoxPlain { Caption = "Box"; Left = 8; Top = 60; Width = 120; Height = 20 }
+    Label LabelPlain { Caption = "Before"; Left = 8; Top = 90; Width = 200; Height = 20 }
   }
 }
 )";
@@ -119,6 +120,17 @@ TEST_F(StyleTest, SettingChangesReachTheWindowsHandlerWithTheirArea) {
 
 namespace zandrel::gui {
 namespace {
+
+TEST_F(StyleTest, ANewLabelTextIsDrawnAgainEvenWhenItsRectangleStays) {
+  ShowWindow(form.hwnd(), SW_SHOWNA);
+  UpdateWindow(form.hwnd());
+  Label& label = form.Get<Label>(L"LabelPlain");
+  RECT dirty{};
+  ASSERT_FALSE(GetUpdateRect(label.hwnd(), &dirty, FALSE));
+  label.SetCaption(L"After");
+  EXPECT_TRUE(GetUpdateRect(label.hwnd(), &dirty, FALSE));
+  ShowWindow(form.hwnd(), SW_HIDE);
+}
 
 TEST(StyleResources, BothNamedStylesAreCompiledIn) {
   EXPECT_EQ(LoadStyleResource(L"WINDOWSMODERNLIGHT").name, u"Windows11 Modern Light");
