@@ -4,6 +4,7 @@
 #define STB_IMAGE_WRITE_STATIC
 #include <stb/stb_image_write.h>
 
+#include "icons/group_directory.h"
 #include "icons/group_sizes.h"
 #include "icons/icon_image.h"
 
@@ -17,9 +18,6 @@ void AppendToBytes(void* context, void* data, int size) {
   out->insert(out->end(), bytes, bytes + size);
 }
 
-constexpr std::size_t kGroupHeader = 6;
-constexpr std::size_t kGroupEntry = 14;
-
 }  // namespace
 
 Bytes EncodePng(std::uint32_t width, std::uint32_t height, const std::vector<std::uint8_t>& rgba) {
@@ -29,44 +27,50 @@ Bytes EncodePng(std::uint32_t width, std::uint32_t height, const std::vector<std
   return out;
 }
 
+namespace {
+
+// One image as PNG; nullopt when it cannot be read. An image of another
+// width than `size` (when given) is measured but not encoded.
+std::optional<PngImage> ImageAsPng(ByteView bytes, std::uint32_t size) {
+  PngImage image;
+  if (icons::IsPngImage(bytes)) {
+    const auto png_size = icons::ReadPngHeaderSize(bytes);
+    if (!png_size) return std::nullopt;
+    image.width = png_size->width;
+    image.height = png_size->height;
+    image.png.assign(bytes.begin(), bytes.end());
+    return image;
+  }
+  const auto decoded = icons::DecodeIconBitmap(bytes);
+  if (!decoded) return std::nullopt;
+  image.width = decoded->width;
+  image.height = decoded->height;
+  image.bits = *ReadU16LE(bytes, 14);
+  if (size == 0 || image.width == size)
+    image.png = EncodePng(decoded->width, decoded->height, decoded->pixels);
+  return image;
+}
+
+}  // namespace
+
 std::vector<PngImage> GroupPngImages(ByteView group, const icons::ResourceModule& module,
                                      std::uint32_t size, int* skipped) {
   std::vector<PngImage> images;
-  const auto count = ReadU16LE(group, 4);
+  const auto count = icons::GroupEntryCount(group);
   if (!count) return images;
   for (std::size_t i = 0; i < *count; ++i) {
-    const auto entry = Slice(group, kGroupHeader + kGroupEntry * i, kGroupEntry);
+    const auto entry = icons::GroupEntry(group, i);
     if (!entry) break;
-    const std::uint16_t id = *ReadU16LE(*entry, 12);
-    const icons::ResourceData data = module.Lookup(icons::kRtIcon, icons::ResourceName::Id(id));
-    if (!data.found() || data.bytes.empty()) {
+    const icons::ResourceData data = module.Lookup(
+        icons::kRtIcon, icons::ResourceName::Id(icons::GroupEntryImageId(*entry)));
+    std::optional<PngImage> image =
+        data.found() && !data.bytes.empty() ? ImageAsPng(data.bytes, size) : std::nullopt;
+    if (!image) {
       if (skipped) ++*skipped;
       continue;
     }
-    PngImage image;
-    if (icons::IsPngImage(data.bytes)) {
-      const auto png_size = icons::ReadPngHeaderSize(data.bytes);
-      if (!png_size) {
-        if (skipped) ++*skipped;
-        continue;
-      }
-      image.width = png_size->width;
-      image.height = png_size->height;
-      image.png.assign(data.bytes.begin(), data.bytes.end());
-    } else {
-      const auto decoded = icons::DecodeIconBitmap(data.bytes);
-      if (!decoded) {
-        if (skipped) ++*skipped;
-        continue;
-      }
-      image.width = decoded->width;
-      image.height = decoded->height;
-      image.bits = *ReadU16LE(data.bytes, 14);
-      if (size == 0 || image.width == size)
-        image.png = EncodePng(decoded->width, decoded->height, decoded->pixels);
-    }
-    if (size != 0 && image.width != size) continue;
-    images.push_back(std::move(image));
+    if (size != 0 && image->width != size) continue;
+    images.push_back(std::move(*image));
   }
   return images;
 }

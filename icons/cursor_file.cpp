@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "icons/group_directory.h"
 #include "icons/group_sizes.h"
 #include "icons/icon_image.h"
 
@@ -11,8 +12,6 @@ namespace zandrel::icons {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 6;
-constexpr std::size_t kGroupEntrySize = 14;
 constexpr std::size_t kFileEntrySize = 16;
 constexpr std::size_t kHotspotSize = 4;
 
@@ -26,10 +25,10 @@ struct CursorImage {
 template <class Each>
 void ForEachImage(ByteView group, const ResourceModule& module, const ImageProblemHandler& on_problem,
                   OutputBudget* budget, bool& too_large, Each&& each) {
-  const auto count = ReadU16LE(group, 4);
+  const auto count = GroupEntryCount(group);
   if (!count) return;
   for (std::size_t i = 0; i < *count; ++i) {
-    const auto entry = Slice(group, kHeaderSize + kGroupEntrySize * i, kGroupEntrySize);
+    const auto entry = GroupEntry(group, i);
     if (!entry) break;
     if (budget) {
       if (budget->entries_left == 0) {
@@ -38,7 +37,7 @@ void ForEachImage(ByteView group, const ResourceModule& module, const ImageProbl
       }
       --budget->entries_left;
     }
-    const std::uint16_t id = *ReadU16LE(*entry, 12);
+    const std::uint16_t id = GroupEntryImageId(*entry);
     const ResourceData data = module.Lookup(kRtCursor, ResourceName::Id(id));
     if (!data.found() || data.bytes.size() <= kHotspotSize) {
       if (on_problem)
@@ -73,7 +72,7 @@ void ForEachImage(ByteView group, const ResourceModule& module, const ImageProbl
 std::optional<Bytes> AssembleCursorFile(ByteView group, const ResourceModule& module,
                                         const ImageProblemHandler& on_problem,
                                         OutputBudget* budget) {
-  if (group.size() < kHeaderSize) return std::nullopt;
+  if (group.size() < kGroupHeaderSize) return std::nullopt;
   const std::uint64_t limit =
       budget ? std::min(budget->left, kMaxIconFileBytes) : kMaxIconFileBytes;
   std::vector<CursorImage> images;
@@ -83,15 +82,15 @@ std::optional<Bytes> AssembleCursorFile(ByteView group, const ResourceModule& mo
     if (too_large) return;
     bytes += image.bitmap.size();
     images.push_back(image);
-    if (kHeaderSize + kFileEntrySize * images.size() + bytes > limit) too_large = true;
+    if (kGroupHeaderSize + kFileEntrySize * images.size() + bytes > limit) too_large = true;
   });
   if (too_large) return std::nullopt;
   Bytes out;
-  out.reserve(static_cast<std::size_t>(kHeaderSize + kFileEntrySize * images.size() + bytes));
+  out.reserve(static_cast<std::size_t>(kGroupHeaderSize + kFileEntrySize * images.size() + bytes));
   AppendU16LE(out, 0);
   AppendU16LE(out, 2);  // a cursor file
   AppendU16LE(out, static_cast<std::uint16_t>(images.size()));
-  auto offset = static_cast<std::uint32_t>(kHeaderSize + kFileEntrySize * images.size());
+  auto offset = static_cast<std::uint32_t>(kGroupHeaderSize + kFileEntrySize * images.size());
   for (const CursorImage& image : images) {
     out.push_back(static_cast<std::uint8_t>(image.width >= 256 ? 0 : image.width));
     out.push_back(static_cast<std::uint8_t>(image.height >= 256 ? 0 : image.height));

@@ -1,18 +1,16 @@
 #include "icons/group_sizes.h"
 
-#include <array>
 #include <cstring>
 
 #include "core/text.h"
+#include "icons/group_directory.h"
 #include "icons/group_names.h"
+#include "icons/icon_image.h"
 
 namespace zandrel::icons {
 
 namespace {
 
-constexpr std::size_t kGroupHeaderSize = 6;
-constexpr std::size_t kGroupEntrySize = 14;
-constexpr std::array<std::uint8_t, 8> kPngSignature{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 std::optional<ByteView> GroupData(std::u16string_view group_name, const ResourceModule& module) {
   const ResourceData group = module.Lookup(kRtGroupIcon, ResourceIdFromGroupName(group_name));
@@ -25,18 +23,18 @@ std::optional<ByteView> GroupData(std::u16string_view group_name, const Resource
 std::uint16_t GetGroupImageCount(std::u16string_view group_name, const ResourceModule& module) {
   const auto data = GroupData(group_name, module);
   if (!data) return 0;
-  return ReadU16LE(*data, 4).value_or(0);
+  return GroupEntryCount(*data).value_or(0);
 }
 
 std::u16string DescribeGroupSizes(std::u16string_view group_name, const ResourceModule& module) {
   const auto data = GroupData(group_name, module);
   if (!data) return {};
-  const auto count = ReadU16LE(*data, 4);
+  const auto count = GroupEntryCount(*data);
   if (!count) return {};
 
   std::u16string text;
   for (std::size_t k = 0; k < *count; ++k) {
-    const auto entry = Slice(*data, kGroupHeaderSize + kGroupEntrySize * k, kGroupEntrySize);
+    const auto entry = GroupEntry(*data, k);
     if (!entry) break;
     if (k == kMaxDescribedEntries) {
       text += u", \u2026";
@@ -48,7 +46,7 @@ std::u16string DescribeGroupSizes(std::u16string_view group_name, const Resource
     const std::uint16_t bits = *ReadU16LE(*entry, 6);
     bool png = false;
     if (w == 0 && h == 0) {
-      if (const auto size = GetIconPngSize(module, *ReadU16LE(*entry, 12))) {
+      if (const auto size = GetIconPngSize(module, GroupEntryImageId(*entry))) {
         w = size->width;
         h = size->height;
         png = true;
@@ -75,9 +73,7 @@ std::optional<PngSize> GetIconPngSize(const ResourceModule& module, std::uint32_
 }
 
 std::optional<PngSize> ReadPngHeaderSize(ByteView bytes) {
-  if (bytes.size() < kPngSignature.size() ||
-      std::memcmp(bytes.data(), kPngSignature.data(), kPngSignature.size()) != 0)
-    return std::nullopt;
+  if (!IsPngImage(bytes)) return std::nullopt;
   // Chunks: 4-byte big-endian length, 4-byte type, data, 4-byte CRC. The PNG
   // format puts IHDR first, always: a stream that starts otherwise is no PNG
   // anyone can decode, and walking its chunks would cost time per entry.

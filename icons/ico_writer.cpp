@@ -7,14 +7,13 @@
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "icons/group_directory.h"
 #include "icons/group_names.h"
 
 namespace zandrel::icons {
 
 namespace {
 
-constexpr std::size_t kGroupHeaderSize = 6;
-constexpr std::size_t kGroupEntrySize = 14;
 constexpr std::size_t kIcoRecordSize = 16;
 constexpr std::size_t kCopiedEntryBytes = 8;
 
@@ -45,7 +44,7 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
     return std::nullopt;
   };
   if (failure) *failure = AssemblyFailure::kNone;
-  const auto count = ReadU16LE(group, 4);
+  const auto count = GroupEntryCount(group);
   if (group.size() < kGroupHeaderSize || !count) return fail(AssemblyFailure::kBadGroup);
 
   const std::uint64_t limit =
@@ -53,13 +52,13 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
   std::vector<PlacedImage> placed;
   std::uint64_t image_bytes = 0;
   for (std::size_t i = 0; i < *count; ++i) {
-    const auto entry = Slice(group, kGroupHeaderSize + kGroupEntrySize * i, kGroupEntrySize);
+    const auto entry = GroupEntry(group, i);
     if (!entry) break;  // a short directory: the entries present are all there is
     if (budget) {
       if (budget->entries_left == 0) return fail(AssemblyFailure::kTooLarge);
       --budget->entries_left;
     }
-    const std::uint16_t image_id = *ReadU16LE(*entry, 12);
+    const std::uint16_t image_id = GroupEntryImageId(*entry);
     const ResourceData image = module.Lookup(kRtIcon, ResourceName::Id(image_id));
     if (!image.found()) {
       if (on_problem) {

@@ -605,26 +605,8 @@ void Label::Paint(HDC dc) {
 }
 
 bool Label::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-  switch (msg) {
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wp));
-      result = 0;
-      return true;
-    case WM_PAINT: {
-      ScopedPaint paint(hwnd());
-      Paint(paint.dc());
-      result = 0;
-      return true;
-    }
-    case WM_ERASEBKGND:
-      result = TRUE;
-      return true;
-    case WM_LBUTTONUP:
-      FireEvent(on_click);
-      return false;
-    default:
-      return false;
-  }
+  if (msg == WM_LBUTTONUP) FireEvent(on_click);
+  return SelfPaintMessage(hwnd(), msg, wp, result, [this](HDC dc) { Paint(dc); });
 }
 
 // --- Image ---------------------------------------------------------------------
@@ -642,33 +624,15 @@ void Image::SetIcon(platform::UniqueIcon icon) {
 }
 
 bool Image::SubclassMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-  const auto paint = [this](HDC dc) {
+  return SelfPaintMessage(hwnd(), msg, wp, result, [this](HDC dc) {
     RECT rc;
     GetClientRect(hwnd(), &rc);
     PaintParentBackground(hwnd(), dc, rc);
-    if (icon_) {
-      const int side = std::min(rc.right - rc.left, rc.bottom - rc.top);
-      DrawIconEx(dc, (rc.right - side) / 2, (rc.bottom - side) / 2, icon_.get(), side, side, 0,
-                 nullptr, DI_NORMAL);
-    }
-  };
-  switch (msg) {
-    case WM_ERASEBKGND:
-      result = TRUE;
-      return true;
-    case WM_PRINTCLIENT:
-      paint(reinterpret_cast<HDC>(wp));
-      result = 0;
-      return true;
-    case WM_PAINT: {
-      ScopedPaint scoped(hwnd());
-      paint(scoped.dc());
-      result = 0;
-      return true;
-    }
-    default:
-      return false;
-  }
+    if (!icon_) return;
+    const int side = std::min(rc.right - rc.left, rc.bottom - rc.top);
+    DrawIconEx(dc, (rc.right - side) / 2, (rc.bottom - side) / 2, icon_.get(), side, side, 0,
+               nullptr, DI_NORMAL);
+  });
 }
 
 }  // namespace zandrel::gui

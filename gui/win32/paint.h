@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "gui/style_palette.h"
+#include "platform/handles.h"
 
 namespace zandrel::gui {
 
@@ -34,9 +35,13 @@ void DrawArrow(HDC dc, const RECT& box, ColorRole color);
 bool StyledEdgeMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, ColorRole inner,
                        LRESULT& result);
 
-// WM_PAINT, WM_PRINTCLIENT and WM_ERASEBKGND of a control the style paints
-// itself: true (with the message answered) when a named style is in use,
-// false in the plain look, where the control paints as the platform does.
+// WM_PAINT, WM_PRINTCLIENT and WM_ERASEBKGND of a control that paints itself
+// whole, background included: `paint` draws into the device context given.
+template <class PaintFn>
+bool SelfPaintMessage(HWND hwnd, UINT msg, WPARAM wp, LRESULT& result, PaintFn paint);
+
+// The same for a control the style paints in a named style only: false in
+// the plain look, where the control paints as the platform does.
 template <class PaintFn>
 bool StyledPaintMessage(HWND hwnd, UINT msg, WPARAM wp, LRESULT& result, PaintFn paint);
 
@@ -51,8 +56,7 @@ bool IsDarkPalette(const StylePalette& palette);
 bool PlainLook();
 
 template <class PaintFn>
-bool StyledPaintMessage(HWND hwnd, UINT msg, WPARAM wp, LRESULT& result, PaintFn paint) {
-  if (PlainLook()) return false;
+bool SelfPaintMessage(HWND hwnd, UINT msg, WPARAM wp, LRESULT& result, PaintFn paint) {
   switch (msg) {
     case WM_ERASEBKGND:
       result = TRUE;
@@ -62,16 +66,19 @@ bool StyledPaintMessage(HWND hwnd, UINT msg, WPARAM wp, LRESULT& result, PaintFn
       result = 0;
       return true;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      paint(dc);
-      EndPaint(hwnd, &ps);
+      platform::ScopedPaint scoped(hwnd);
+      paint(scoped.dc());
       result = 0;
       return true;
     }
     default:
       return false;
   }
+}
+
+template <class PaintFn>
+bool StyledPaintMessage(HWND hwnd, UINT msg, WPARAM wp, LRESULT& result, PaintFn paint) {
+  return !PlainLook() && SelfPaintMessage(hwnd, msg, wp, result, paint);
 }
 
 }  // namespace zandrel::gui
