@@ -12,6 +12,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "core/casefold.h"
 #include "core/file_io.h"
 #include "core/text.h"
 #include "icons/cursor_file.h"
@@ -48,17 +49,6 @@ std::u16string TextOf(const fs::path& path) {
 #else
   return FromUtf8(path.string());
 #endif
-}
-
-std::string Utf8(std::u16string_view text) {
-  return ToUtf8(text);
-}
-
-std::u16string Upper(std::u16string_view text) {
-  std::u16string upper(text);
-  for (char16_t& c : upper)
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  return upper;
 }
 
 // The English texts of what writing a group may report.
@@ -140,7 +130,7 @@ class LanguageView : public icons::ResourceModule {
 };
 
 bool IsModuleName(const fs::path& path) {
-  std::u16string ext = Upper(TextOf(path.extension()));
+  std::u16string ext = UpperCase(TextOf(path.extension()));
   return ext == u".EXE" || ext == u".DLL" || ext == u".MUN" || ext == u".CPL" ||
          ext == u".OCX" || ext == u".SCR";
 }
@@ -172,7 +162,7 @@ std::vector<std::u16string> ExpandInputs(const std::vector<std::string>& inputs)
 // file takes its groups from there, and says so.
 std::optional<Source> OpenSource(const std::u16string& path, Kind kind, std::ostream& err) {
   if (!FileExists(path)) {
-    err << "error: " << Utf8(path) << ": no such file\n";
+    err << "error: " << ToUtf8(path) << ": no such file\n";
     return std::nullopt;
   }
   icons::PeOpenError error = icons::PeOpenError::kNone;
@@ -181,7 +171,7 @@ std::optional<Source> OpenSource(const std::u16string& path, Kind kind, std::ost
   source.read_from = path;
   source.module = icons::PeResourceModule::FromFile(path, &error);
   if (!source.module) {
-    err << "error: " << Utf8(path) << ": "
+    err << "error: " << ToUtf8(path) << ": "
         << (error == icons::PeOpenError::kCannotRead ? "cannot be read" : "not a Windows module")
         << "\n";
     return std::nullopt;
@@ -191,7 +181,7 @@ std::optional<Source> OpenSource(const std::u16string& path, Kind kind, std::ost
     const std::u16string mun = SystemResourcesFile(path);
     if (!mun.empty()) {
       if (auto other = icons::PeResourceModule::FromFile(mun)) {
-        err << "note: " << Utf8(path) << " holds no icon groups; reading " << Utf8(mun) << "\n";
+        err << "note: " << ToUtf8(path) << " holds no icon groups; reading " << ToUtf8(mun) << "\n";
         source.read_from = mun;
         source.module = std::move(other);
         source.groups = GroupNames(*source.module, kind);
@@ -211,7 +201,7 @@ class Progress {
   void Step(std::size_t index, const std::u16string& file) {
     if (!shown_) return;
     started_ = true;
-    err_ << "\r[" << index + 1 << "/" << total_ << "] " << Utf8(file) << "\x1b[K" << std::flush;
+    err_ << "\r[" << index + 1 << "/" << total_ << "] " << ToUtf8(file) << "\x1b[K" << std::flush;
   }
 
  private:
@@ -284,22 +274,22 @@ int List(const std::vector<std::string>& inputs, const ListOptions& options, std
       nlohmann::ordered_json array = nlohmann::ordered_json::array();
       for (const Row& row : rows) {
         nlohmann::ordered_json item = {{"index", row.index},
-                                       {"name", Utf8(row.name)},
+                                       {"name", ToUtf8(row.name)},
                                        {"images", row.images},
-                                       {"sizes", Utf8(row.sizes)}};
+                                       {"sizes", ToUtf8(row.sizes)}};
         if (options.languages) item["languages"] = row.languages;
         array.push_back(std::move(item));
       }
       if (files.size() == 1)
         out << array.dump(2) << "\n";
       else
-        all[Utf8(files[f])] = std::move(array);
+        all[ToUtf8(files[f])] = std::move(array);
       continue;
     }
     for (const Row& row : rows) {
-      if (files.size() > 1) out << Utf8(files[f]) << '\t';
-      out << row.index << '\t' << Utf8(row.name) << '\t' << row.images << '\t' << Utf8(row.sizes);
-      if (options.languages) out << '\t' << Utf8(LanguagesText(row.languages));
+      if (files.size() > 1) out << ToUtf8(files[f]) << '\t';
+      out << row.index << '\t' << ToUtf8(row.name) << '\t' << row.images << '\t' << ToUtf8(row.sizes);
+      if (options.languages) out << '\t' << ToUtf8(LanguagesText(row.languages));
       out << '\n';
     }
   }
@@ -320,14 +310,14 @@ std::vector<std::size_t> Chosen(const Source& source, const std::vector<std::str
     const std::u16string wanted = FromUtf8(pick);
     std::optional<std::size_t> at;
     for (std::size_t i = 0; i < source.groups.size() && !at; ++i)
-      if (Upper(source.groups[i]) == Upper(wanted)) at = i;
+      if (UpperCase(source.groups[i]) == UpperCase(wanted)) at = i;
     if (!at) {
       const std::optional<std::int32_t> index = ParseDecimalInt32(wanted);
       if (index && *index >= 0 && static_cast<std::size_t>(*index) < source.groups.size())
         at = static_cast<std::size_t>(*index);
     }
     if (!at) {
-      err << "error: " << Utf8(source.path) << ": no group " << pick << "\n";
+      err << "error: " << ToUtf8(source.path) << ": no group " << pick << "\n";
       missing = true;
       continue;
     }
@@ -370,14 +360,14 @@ int WritePngs(const Source& source, const icons::ResourceModule& view, const std
   const icons::ResourceData data =
       id ? view.Lookup(icons::kRtGroupIcon, *id) : icons::ResourceData{};
   if (!data.found()) {
-    err << "error: " << Utf8(source.path) << ": group " << Utf8(group) << ": cannot be read\n";
+    err << "error: " << ToUtf8(source.path) << ": group " << ToUtf8(group) << ": cannot be read\n";
     return kSomeGroupsFailed;
   }
   int skipped = 0;
   const std::vector<PngImage> images = GroupPngImages(data.bytes, view, size, &skipped);
   int status = kAllDone;
   if (skipped > 0) {
-    err << "warning: " << Utf8(source.path) << ": group " << Utf8(group) << ": " << skipped
+    err << "warning: " << ToUtf8(source.path) << ": group " << ToUtf8(group) << ": " << skipped
         << " image(s) missing or unreadable\n";
   }
   std::u16string stem = icons::GroupOutputFileName(group);
@@ -387,11 +377,11 @@ int WritePngs(const Source& source, const icons::ResourceModule& view, const std
                                 ToDecimal(static_cast<int>(image.height)) +
                                 (image.bits ? u"_" + ToDecimal(image.bits) + u"bit" : u"_png");
     std::u16string name = base + u".png";
-    for (int n = 2; !taken.insert(Upper(name)).second; ++n)
+    for (int n = 2; !taken.insert(UpperCase(name)).second; ++n)
       name = base + u"_" + ToDecimal(n) + u".png";
     const fs::path target = folder / PathOf(name);
     if (!PlainFileName(PathOf(name))) {
-      err << "error: " << Utf8(source.path) << ": group " << Utf8(group)
+      err << "error: " << ToUtf8(source.path) << ": group " << ToUtf8(group)
           << ": refusing a file name outside the output folder\n";
       status = kSomeGroupsFailed;
       continue;
@@ -399,7 +389,7 @@ int WritePngs(const Source& source, const icons::ResourceModule& view, const std
     try {
       WriteFileAtomically(TextOf(target), image.png);
     } catch (const FileError& e) {
-      err << "error: " << Utf8(TextOf(target)) << ": " << Utf8(e.message()) << "\n";
+      err << "error: " << ToUtf8(TextOf(target)) << ": " << ToUtf8(e.message()) << "\n";
       status = kSomeGroupsFailed;
     }
   }
@@ -466,14 +456,14 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
       // same name gets _2, _3, ...
       const std::u16string base = TextOf(PathOf(files[f]).filename());
       std::u16string name = base;
-      for (int n = 2; !subfolders.insert(Upper(name)).second; ++n)
+      for (int n = 2; !subfolders.insert(UpperCase(name)).second; ++n)
         name = base + u"_" + ToDecimal(n);
       folder /= PathOf(name);
     }
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec && !fs::is_directory(folder)) {
-      err << "error: " << Utf8(TextOf(folder)) << ": cannot create the folder\n";
+      err << "error: " << ToUtf8(TextOf(folder)) << ": cannot create the folder\n";
       status = std::max(status, kSomeGroupsFailed);
       continue;
     }
@@ -488,7 +478,7 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
       const std::u16string& group = source->groups[index];
       const auto id = icons::ResourceIdForWriting(group);
       if (id && !view.Has(GroupType(options.kind), *id)) {
-        err << "note: " << Utf8(source->path) << ": group " << Utf8(group)
+        err << "note: " << ToUtf8(source->path) << ": group " << ToUtf8(group)
             << " has no version in language " << *options.language << "\n";
         continue;
       }
@@ -502,7 +492,7 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
           options.kind == Kind::kCursor ? CursorFileName(ico_name) : ico_name;
       const fs::path target = folder / PathOf(file_name);
       if (!PlainFileName(PathOf(file_name))) {
-        err << "error: " << Utf8(source->path) << ": group " << Utf8(group)
+        err << "error: " << ToUtf8(source->path) << ": group " << ToUtf8(group)
             << ": refusing a file name outside the output folder\n";
         status = std::max(status, kSomeGroupsFailed);
         continue;
@@ -515,8 +505,8 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
                                           catalogue, &log, &budget);
       for (const std::u16string& line : log.lines)
         if (!line.starts_with(u"saved:"))
-          err << (written ? "warning: " : "error: ") << Utf8(source->path) << ": group "
-              << Utf8(group) << ": " << Utf8(line) << "\n";
+          err << (written ? "warning: " : "error: ") << ToUtf8(source->path) << ": group "
+              << ToUtf8(group) << ": " << ToUtf8(line) << "\n";
       if (written) {
         names.MarkWritten(ico_name);
       } else {
@@ -538,13 +528,13 @@ std::u16string SystemResourcesFile(const std::u16string& module_path) {
   if (fs::is_regular_file(wanted, ec)) return TextOf(wanted);
   // A mounted Windows volume on a file system that tells letter case apart.
   const std::u16string folder_upper = u"SYSTEMRESOURCES";
-  const std::u16string file_upper = Upper(TextOf(module.filename()) + u".mun");
+  const std::u16string file_upper = UpperCase(TextOf(module.filename()) + u".mun");
   for (auto it = fs::directory_iterator(windows, ec); !ec && it != fs::directory_iterator();
        it.increment(ec)) {
-    if (Upper(TextOf(it->path().filename())) != folder_upper || !it->is_directory(ec)) continue;
+    if (UpperCase(TextOf(it->path().filename())) != folder_upper || !it->is_directory(ec)) continue;
     for (auto inner = fs::directory_iterator(it->path(), ec);
          !ec && inner != fs::directory_iterator(); inner.increment(ec))
-      if (Upper(TextOf(inner->path().filename())) == file_upper && inner->is_regular_file(ec))
+      if (UpperCase(TextOf(inner->path().filename())) == file_upper && inner->is_regular_file(ec))
         return TextOf(inner->path());
   }
   return {};

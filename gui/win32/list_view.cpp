@@ -210,10 +210,8 @@ void ListView::ApplyStyle() {
   ListView_SetTextBkColor(hwnd(), back);
   ListView_SetTextColor(hwnd(), text);
   ApplyScrollBarTheme(hwnd());
-  if (HWND header = ListView_GetHeader(hwnd())) {
-    ApplyScrollBarTheme(header);
-    InvalidateRect(header, nullptr, TRUE);
-  }
+  // The header is drawn from the style (DrawHeader).
+  if (HWND header = ListView_GetHeader(hwnd())) InvalidateRect(header, nullptr, TRUE);
 }
 
 LRESULT ListView::DrawRow(NMLVCUSTOMDRAW* draw) {

@@ -222,13 +222,12 @@ void TForm10::StartCheckThread() {
     Dropping([&] { found = update::GetServerVersion(servers, is_portable, version, url); });
     step([&] { Check(found, version, url, local); });
     step([this] {
+      // A ticked "forced" box keeps the button as it set it.
       if (!CheckBoxForceUpdate.checked()) {
         SetDownloadTag(0);
         ButtonDownload.SetEnabled(outcome.compare_result == 1);
-        GroupBoxOption.SetEnabled(true);
-      } else {
-        GroupBoxOption.SetEnabled(true);
       }
+      GroupBoxOption.SetEnabled(true);
     });
     handover.Run([&] { --*running; });
   }).detach();

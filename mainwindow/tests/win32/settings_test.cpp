@@ -25,7 +25,7 @@ using platform::FromWide;
 using platform::ToWide;
 
 std::wstring SettingsFile() {
-  return testing::TestProgramFolder() + L"Config\\Option.ini";
+  return testing::TestSettingsFile();
 }
 
 std::string ReadSettings() {
@@ -44,8 +44,7 @@ void WriteSettings(const std::string& content) {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetFileAttributesW(SettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(SettingsFile().c_str());
+    testing::RemoveTestSettings();
     RemoveDirectoryW((testing::TestProgramFolder() + L"Config").c_str());
   }
   void TearDown() override { SetUp(); }

@@ -33,9 +33,7 @@ class ThemeTest : public ::testing::Test {
  protected:
   ThemeTest() {
     // No stored choice from an earlier test: this start is a first one.
-    const std::wstring settings = testing::TestProgramFolder() + L"Config\\Option.ini";
-    SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(settings.c_str());
+    testing::RemoveTestSettings();
     had_key_ = RegistryKey::Exists(HKEY_CURRENT_USER, kKey);
     if (had_key_) value_ = RegistryKey::Open(HKEY_CURRENT_USER, kKey).ReadDword(kValue);
     windows_.emplace();

@@ -13,6 +13,15 @@
 
 namespace zandrel::testing {
 
+std::wstring TestSettingsFile() {
+  return TestProgramFolder() + L"Config\\Option.ini";
+}
+
+void RemoveTestSettings() {
+  SetFileAttributesW(TestSettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(TestSettingsFile().c_str());
+}
+
 app::ProgramOptions ProgramWindows::TestOptions() {
   app::ProgramOptions options;
   const std::u16string closed =

@@ -9,6 +9,11 @@
 
 namespace zandrel::testing {
 
+// The settings file the program's windows use in tests, and its removal
+// (read-only or not), so that the next windows make a first start.
+std::wstring TestSettingsFile();
+void RemoveTestSettings();
+
 class ProgramWindows {
  public:
   // The update servers are a closed loopback port unless the options say

@@ -96,9 +96,7 @@ class ProxySettingGuard {
 class UpdateTest : public ::testing::Test {
  protected:
   UpdateTest() {
-    const std::wstring settings = testing::TestProgramFolder() + L"Config\\Option.ini";
-    SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(settings.c_str());
+    testing::RemoveTestSettings();
     ProxySettingGuard::Set(0, L"");
   }
   // The program's windows with the two test servers and the platform's
