@@ -112,16 +112,16 @@ class LanguageView : public icons::ResourceModule {
     return module_.EnumerateNames(type);
   }
   icons::ResourceData Lookup(std::uint16_t type, const icons::ResourceName& name) const override {
-    if (language_)
-      for (const auto& version : module_.Languages(type, name))
-        if (version.language == *language_) return version.data;
+    if (language_) {
+      icons::ResourceData version = module_.LookupLanguage(type, name, *language_);
+      if (version.status != icons::ResourceData::Status::kNotFound) return version;
+    }
     return module_.Lookup(type, name);
   }
   bool Has(std::uint16_t type, const icons::ResourceName& name) const {
     if (!language_) return true;
-    for (const auto& version : module_.Languages(type, name))
-      if (version.language == *language_) return true;
-    return false;
+    const auto ids = module_.LanguageIds(type, name);
+    return std::find(ids.begin(), ids.end(), *language_) != ids.end();
   }
 
  private:
@@ -234,9 +234,7 @@ std::vector<Row> Rows(const Source& source, Kind kind) {
       row.images = icons::CursorImageCount(group.bytes, *source.module);
       row.sizes = icons::DescribeCursorGroup(group.bytes, *source.module);
     }
-    if (id)
-      for (const auto& version : source.module->Languages(GroupType(kind), *id))
-        row.languages.push_back(version.language);
+    if (id) row.languages = source.module->LanguageIds(GroupType(kind), *id);
     rows.push_back(std::move(row));
   }
   return rows;
@@ -472,7 +470,7 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
     if (missing) status = std::max(status, kSomeGroupsFailed);
     icons::RunOutputNames names;
     std::unordered_set<std::u16string> png_names;
-    const auto module_size = source->module->image().size();
+    const auto module_size = source->module->file_size();
     icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(module_size);
     for (const std::size_t index : chosen) {
       const std::u16string& group = source->groups[index];

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -35,6 +36,21 @@ std::optional<std::uint64_t> FileSize(std::u16string_view path);
 // with others; nullopt when it cannot be opened or read.
 std::optional<Bytes> ReadFileBytes(std::u16string_view path,
                                    std::size_t max_bytes = static_cast<std::size_t>(-1));
+// A file kept open for reads at any offset, shared for reading and writing
+// with others as ReadFileBytes shares it. Each read names its own offset, so
+// reads from several threads do not disturb each other.
+class RandomAccessFile {
+ public:
+  // nullptr when the file cannot be opened.
+  static std::unique_ptr<RandomAccessFile> Open(std::u16string_view path);
+  virtual ~RandomAccessFile() = default;
+  // The size when the file was opened.
+  virtual std::uint64_t size() const = 0;
+  // Exactly `count` bytes from `offset` into `out`; false when a read fails or
+  // the file no longer holds them (someone cut it short since it was opened).
+  virtual bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const = 0;
+};
+
 // Writes the whole content in one step: a temporary file beside the target,
 // then a replace, so a failure never leaves half a file. Throws FileError.
 void WriteFileAtomically(std::u16string_view path, ByteView content);

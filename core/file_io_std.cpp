@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 
 #include "core/file_io.h"
 #include "core/text.h"
@@ -65,6 +66,37 @@ std::optional<Bytes> ReadFileBytes(std::u16string_view path, std::size_t max_byt
   }
   if (in.bad()) return std::nullopt;
   return data;
+}
+
+namespace {
+
+class StdRandomAccessFile : public RandomAccessFile {
+ public:
+  StdRandomAccessFile(std::ifstream in, std::uint64_t size) : in_(std::move(in)), size_(size) {}
+  std::uint64_t size() const override { return size_; }
+  bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    in_.clear();
+    in_.seekg(static_cast<std::streamoff>(offset));
+    if (!in_) return false;
+    in_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(count));
+    return in_.gcount() == static_cast<std::streamsize>(count);
+  }
+
+ private:
+  mutable std::mutex mutex_;  // the stream has one position
+  mutable std::ifstream in_;
+  std::uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<RandomAccessFile> RandomAccessFile::Open(std::u16string_view path) {
+  const auto size = FileSize(path);
+  if (!size) return nullptr;
+  std::ifstream in(ToPath(path), std::ios::binary);
+  if (!in) return nullptr;
+  return std::make_unique<StdRandomAccessFile>(std::move(in), *size);
 }
 
 void WriteFileAtomically(std::u16string_view path, ByteView content) {

@@ -1,6 +1,7 @@
 #include "icons/cursor_file.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "core/text.h"
@@ -19,6 +20,7 @@ struct CursorImage {
   std::uint16_t width, height;  // height without the mask rows
   std::uint16_t hotspot_x, hotspot_y;
   ByteView bitmap;
+  std::shared_ptr<const Bytes> owner;  // keeps the bitmap's bytes
 };
 
 // Calls `each` for every entry of the directory that names an image present.
@@ -62,7 +64,7 @@ void ForEachImage(ByteView group, const ResourceModule& module, const ImageProbl
     }
     each(CursorImage{static_cast<std::uint16_t>(std::min<std::uint32_t>(width, 0xFFFF)),
                      static_cast<std::uint16_t>(std::min<std::uint32_t>(height, 0xFFFF)),
-                     *ReadU16LE(data.bytes, 0), *ReadU16LE(data.bytes, 2), bitmap},
+                     *ReadU16LE(data.bytes, 0), *ReadU16LE(data.bytes, 2), bitmap, data.owner},
          *ReadU16LE(*entry, 6));
   }
 }

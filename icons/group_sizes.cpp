@@ -12,29 +12,31 @@ namespace zandrel::icons {
 namespace {
 
 
-std::optional<ByteView> GroupData(std::u16string_view group_name, const ResourceModule& module) {
-  const ResourceData group = module.Lookup(kRtGroupIcon, ResourceIdFromGroupName(group_name));
+std::optional<ResourceData> GroupData(std::u16string_view group_name,
+                                      const ResourceModule& module) {
+  ResourceData group = module.Lookup(kRtGroupIcon, ResourceIdFromGroupName(group_name));
   if (!group.found()) return std::nullopt;
-  return group.bytes;
+  return group;
 }
 
 }  // namespace
 
 std::uint16_t GetGroupImageCount(std::u16string_view group_name, const ResourceModule& module) {
-  const auto data = GroupData(group_name, module);
-  if (!data) return 0;
-  return GroupEntryCount(*data).value_or(0);
+  const auto group = GroupData(group_name, module);
+  if (!group) return 0;
+  return GroupEntryCount(group->bytes).value_or(0);
 }
 
 std::u16string DescribeGroupSizes(std::u16string_view group_name, const ResourceModule& module) {
-  const auto data = GroupData(group_name, module);
-  if (!data) return {};
-  const auto count = GroupEntryCount(*data);
+  const auto group = GroupData(group_name, module);
+  if (!group) return {};
+  const ByteView data = group->bytes;
+  const auto count = GroupEntryCount(data);
   if (!count) return {};
 
   std::u16string text;
   for (std::size_t k = 0; k < *count; ++k) {
-    const auto entry = GroupEntry(*data, k);
+    const auto entry = GroupEntry(data, k);
     if (!entry) break;
     if (k == kMaxDescribedEntries) {
       text += u", \u2026";

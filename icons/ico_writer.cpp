@@ -20,7 +20,7 @@ constexpr std::size_t kCopiedEntryBytes = 8;
 // One image that makes it into the file.
 struct PlacedImage {
   ByteView entry;  // the 14-byte group entry
-  ByteView image;
+  ResourceData image;
 };
 
 std::u16string WithValue(const MessageCatalogue& catalogue, std::u16string_view entry,
@@ -70,7 +70,7 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
       continue;
     }
     if (image.bytes.empty()) continue;
-    placed.push_back({*entry, image.bytes});
+    placed.push_back({*entry, image});
     image_bytes += image.bytes.size();
     if (kGroupHeaderSize + kIcoRecordSize * placed.size() + image_bytes > limit)
       return fail(AssemblyFailure::kTooLarge);
@@ -88,12 +88,12 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
   auto offset = static_cast<std::uint32_t>(first_offset);
   for (const auto& p : placed) {
     AppendBytes(out, p.entry.first(kCopiedEntryBytes));
-    const auto size = static_cast<std::uint32_t>(p.image.size());
+    const auto size = static_cast<std::uint32_t>(p.image.bytes.size());
     AppendU32LE(out, size);
     AppendU32LE(out, offset);
     offset += size;
   }
-  for (const auto& p : placed) AppendBytes(out, p.image);
+  for (const auto& p : placed) AppendBytes(out, p.image.bytes);
   if (budget) budget->left -= out.size();
   return out;
 }

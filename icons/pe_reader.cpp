@@ -1,13 +1,24 @@
 #include "icons/pe_reader.h"
 
 #include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <new>
 #include <optional>
 #include <utility>
 
 #include "core/casefold.h"
-#include "core/file_io.h"
 
 namespace zandrel::icons {
+
+// The module's bytes in memory, or its file, read on demand.
+class PeResourceModule::Source {
+ public:
+  virtual ~Source() = default;
+  virtual std::uint64_t size() const = 0;
+  // Exactly `count` bytes at `offset`, which the caller has checked against size().
+  virtual bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const = 0;
+};
 
 namespace {
 
@@ -21,28 +32,106 @@ constexpr std::uint64_t kDirectoryHeaderSize = 16;
 constexpr std::uint64_t kDirectoryEntrySize = 8;
 constexpr std::uint64_t kSectionHeaderSize = 40;
 
-// Reads at 64-bit offsets, so that sums of untrusted 32-bit values cannot wrap
-// around in the 32-bit build.
-class Bounded {
- public:
-  explicit Bounded(ByteView bytes) : bytes_(bytes) {}
+using Source = PeResourceModule::Source;
 
-  std::optional<std::uint16_t> U16(std::uint64_t offset) const {
-    if (offset > bytes_.size()) return std::nullopt;
-    return ReadU16LE(bytes_, static_cast<std::size_t>(offset));
+class MemorySource : public Source {
+ public:
+  explicit MemorySource(ByteView bytes) : bytes_(bytes) {}
+  std::uint64_t size() const override { return bytes_.size(); }
+  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    if (count > 0) std::memcpy(out, bytes_.data() + offset, count);
+    return true;
   }
-  std::optional<std::uint32_t> U32(std::uint64_t offset) const {
-    if (offset > bytes_.size()) return std::nullopt;
-    return ReadU32LE(bytes_, static_cast<std::size_t>(offset));
-  }
-  std::optional<ByteView> Range(std::uint64_t offset, std::uint64_t size) const {
-    if (offset > bytes_.size() || size > bytes_.size() - offset) return std::nullopt;
-    return bytes_.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
-  }
-  std::uint64_t size() const { return bytes_.size(); }
 
  private:
   ByteView bytes_;
+};
+
+// The headers and the resource directory are read a field at a time; blocks
+// of the file are kept while the module opens, so each is read once. A crafted
+// directory spread over a huge file keeps at most kMaxCachedBlocks of them,
+// dropping the lot when full and reading again what is asked for.
+class FileSource : public Source {
+ public:
+  explicit FileSource(const RandomAccessFile& file) : file_(file) {}
+  std::uint64_t size() const override { return file_.size(); }
+  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    while (count > 0) {
+      const std::uint64_t block = offset / kBlockSize;
+      const Bytes* bytes = Block(block);
+      if (!bytes) return false;
+      const std::uint64_t within = offset - block * kBlockSize;
+      if (within >= bytes->size()) return false;
+      const std::size_t take =
+          static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes->size() - within));
+      std::memcpy(out, bytes->data() + within, take);
+      out += take;
+      offset += take;
+      count -= take;
+    }
+    return true;
+  }
+
+ private:
+  static constexpr std::uint64_t kBlockSize = 4096;
+  static constexpr std::size_t kMaxCachedBlocks = 4096;  // 16 MB
+
+  const Bytes* Block(std::uint64_t block) const {
+    if (const auto found = blocks_.find(block); found != blocks_.end()) return &found->second;
+    const std::uint64_t start = block * kBlockSize;
+    if (start >= file_.size()) return nullptr;
+    Bytes bytes(static_cast<std::size_t>(std::min(kBlockSize, file_.size() - start)));
+    if (!file_.ReadAt(start, bytes.data(), bytes.size())) return nullptr;
+    if (blocks_.size() >= kMaxCachedBlocks) blocks_.clear();
+    return &blocks_.emplace(block, std::move(bytes)).first->second;
+  }
+
+  const RandomAccessFile& file_;
+  mutable std::unordered_map<std::uint64_t, Bytes> blocks_;
+};
+
+// A window on the source. Offsets are 64-bit, so that sums of untrusted
+// 32-bit values cannot wrap around in the 32-bit build; every read is checked
+// against the window's size.
+class Bounded {
+ public:
+  explicit Bounded(const Source& source)
+      : source_(source), base_(0), size_(source.size()) {}
+  Bounded(const Source& source, std::uint64_t base, std::uint64_t size)
+      : source_(source), base_(base), size_(size) {}
+
+  std::optional<std::uint16_t> U16(std::uint64_t offset) const {
+    std::uint8_t b[2];
+    if (!Read(offset, b, 2)) return std::nullopt;
+    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+  }
+  std::optional<std::uint32_t> U32(std::uint64_t offset) const {
+    std::uint8_t b[4];
+    if (!Read(offset, b, 4)) return std::nullopt;
+    return static_cast<std::uint32_t>(b[0] | (b[1] << 8) | (b[2] << 16)) |
+           (static_cast<std::uint32_t>(b[3]) << 24);
+  }
+  std::optional<Bytes> Copy(std::uint64_t offset, std::uint64_t count) const {
+    if (!Holds(offset, count)) return std::nullopt;
+    Bytes bytes(static_cast<std::size_t>(count));
+    if (!Read(offset, bytes.data(), bytes.size())) return std::nullopt;
+    return bytes;
+  }
+  // Whether [offset, offset + count) lies inside the window.
+  bool Holds(std::uint64_t offset, std::uint64_t count) const {
+    return offset <= size_ && count <= size_ - offset;
+  }
+  std::uint64_t base() const { return base_; }
+  std::uint64_t size() const { return size_; }
+
+ private:
+  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const {
+    return Holds(offset, count) && source_.Read(base_ + offset, out, count);
+  }
+
+  const Source& source_;
+  std::uint64_t base_;
+  std::uint64_t size_;
 };
 
 struct Section {
@@ -90,7 +179,7 @@ std::optional<Headers> ReadHeaders(const Bounded& file, PeOpenError& error) {
   // Section headers cut off by the end of the file are left out.
   const std::uint64_t table = optional + *optional_size;
   for (std::uint64_t i = 0; i < *section_count; ++i) {
-    const auto entry = file.Range(table + kSectionHeaderSize * i, kSectionHeaderSize);
+    const auto entry = file.Copy(table + kSectionHeaderSize * i, kSectionHeaderSize);
     if (!entry) break;
     headers.sections.push_back(
         {*ReadU32LE(*entry, 12), *ReadU32LE(*entry, 16), *ReadU32LE(*entry, 20)});
@@ -107,9 +196,11 @@ const Section* SectionOf(const std::vector<Section>& sections, std::uint32_t rva
   return nullptr;
 }
 
+using Stored = PeResourceModule::Stored;
+
 struct NamedResource {
   ResourceName name;
-  ResourceData data;
+  Stored data;
   std::int64_t languages = -1;
 };
 
@@ -125,7 +216,8 @@ struct TypeResources {
 // can neither recurse nor loop.
 class ResourceTreeReader {
  public:
-  ResourceTreeReader(const Bounded& file, const std::vector<Section>& sections, ByteView directory)
+  ResourceTreeReader(const Bounded& file, const std::vector<Section>& sections,
+                     const Bounded& directory)
       : file_(file), sections_(sections), directory_(directory) {}
 
   // The types the module is read for, each once (the first entry of a type
@@ -145,7 +237,7 @@ class ResourceTreeReader {
   }
 
   // The language lists met, for the module to keep.
-  std::vector<std::vector<PeResourceModule::LanguageVersion>>& language_lists() { return lists_; }
+  std::vector<std::vector<PeResourceModule::StoredVersion>>& language_lists() { return lists_; }
 
  private:
   struct Entry {
@@ -195,7 +287,7 @@ class ResourceTreeReader {
         const auto& [data, languages] = ResolveLanguage(entry.target & ~kHighBit);
         names.push_back({std::move(name), data, languages});
       } else {
-        names.push_back({std::move(name), ResourceData{}, -1});
+        names.push_back({std::move(name), Stored{}, -1});
       }
     }
     return names;
@@ -206,7 +298,7 @@ class ResourceTreeReader {
   std::optional<std::u16string> ReadString(std::uint32_t offset) const {
     const auto length = directory_.U16(offset);
     if (!length) return std::nullopt;
-    const auto units = directory_.Range(std::uint64_t{offset} + 2, std::uint64_t{*length} * 2);
+    const auto units = directory_.Copy(std::uint64_t{offset} + 2, std::uint64_t{*length} * 2);
     if (!units) return std::nullopt;
     std::u16string text;
     text.reserve(*length);
@@ -222,12 +314,12 @@ class ResourceTreeReader {
   // are kept per directory, so many names sharing one huge language directory
   // cost one pass over it.
   // Also lists every language of the directory, once per directory.
-  const std::pair<ResourceData, std::int64_t>& ResolveLanguage(std::uint32_t offset) {
+  const std::pair<Stored, std::int64_t>& ResolveLanguage(std::uint32_t offset) {
     if (const auto cached = languages_.find(offset); cached != languages_.end())
       return cached->second;
     const Entry* chosen = nullptr;
     const auto entries = ReadDirectory(offset);
-    std::vector<PeResourceModule::LanguageVersion> versions;
+    std::vector<PeResourceModule::StoredVersion> versions;
     for (const auto& entry : entries) {
       if (entry.target & kHighBit) continue;  // deeper than a resource tree goes
       const bool neutral = !(entry.name & kHighBit) && (entry.name & 0xFFFF) == 0;
@@ -239,15 +331,15 @@ class ResourceTreeReader {
           chosen && !(chosen->name & kHighBit) && (chosen->name & 0xFFFF) == 0;
       if (!chosen || (neutral && !chosen_neutral)) chosen = &entry;
     }
-    const ResourceData data = chosen ? ReadDataEntry(chosen->target) : ResourceData{};
+    const Stored data = chosen ? ReadDataEntry(chosen->target) : Stored{};
     lists_.push_back(std::move(versions));
     return languages_.emplace(offset, std::make_pair(data, static_cast<std::int64_t>(lists_.size() - 1)))
         .first->second;
   }
 
-  // A data entry (RVA, size, code page, reserved) and the bytes it addresses.
-  ResourceData ReadDataEntry(std::uint32_t offset) const {
-    const ResourceData not_loadable{ResourceData::Status::kNotLoadable, {}};
+  // A data entry (RVA, size, code page, reserved) and where its bytes lie.
+  Stored ReadDataEntry(std::uint32_t offset) const {
+    const Stored not_loadable{ResourceData::Status::kNotLoadable, 0, 0};
     const auto rva = directory_.U32(offset);
     const auto size = directory_.U32(std::uint64_t{offset} + 4);
     if (!rva || !size) return not_loadable;
@@ -255,33 +347,35 @@ class ResourceTreeReader {
     if (!section) return not_loadable;
     const std::uint64_t at =
         std::uint64_t{section->raw_pointer} + (*rva - section->virtual_address);
-    const auto bytes = file_.Range(at, *size);
-    if (!bytes) return not_loadable;
-    return {ResourceData::Status::kFound, *bytes};
+    if (!file_.Holds(at, *size)) return not_loadable;
+    return {ResourceData::Status::kFound, at, *size};
   }
 
   const Bounded& file_;
   const std::vector<Section>& sections_;
-  Bounded directory_;
-  std::unordered_map<std::uint32_t, std::pair<ResourceData, std::int64_t>> languages_;
-  std::vector<std::vector<PeResourceModule::LanguageVersion>> lists_;
+  const Bounded& directory_;
+  std::unordered_map<std::uint32_t, std::pair<Stored, std::int64_t>> languages_;
+  std::vector<std::vector<PeResourceModule::StoredVersion>> lists_;
   std::uint64_t entries_left_ = PeResourceModule::kMaxDirectoryEntries;
 };
 
 }  // namespace
 
-PeResourceModule::PeResourceModule(Bytes image, bool pe32_plus)
-    : image_(std::move(image)), pe32_plus_(pe32_plus) {}
+PeResourceModule::PeResourceModule(Bytes image, std::unique_ptr<RandomAccessFile> file)
+    : image_(std::move(image)), file_(std::move(file)) {}
 
-std::unique_ptr<PeResourceModule> PeResourceModule::FromBytes(Bytes image, PeOpenError* error) {
+PeResourceModule::~PeResourceModule() = default;
+
+std::unique_ptr<PeResourceModule> PeResourceModule::Open(std::unique_ptr<PeResourceModule> module,
+                                                         const Source& source, PeOpenError* error) {
+  const Bounded file(source);
   PeOpenError reason = PeOpenError::kNone;
-  const auto headers = ReadHeaders(Bounded(image), reason);
+  const auto headers = ReadHeaders(file, reason);
   if (error) *error = reason;
   if (!headers) return nullptr;
+  module->pe32_plus_ = headers->pe32_plus;
+  module->file_size_ = file.size();
 
-  std::unique_ptr<PeResourceModule> module(
-      new PeResourceModule(std::move(image), headers->pe32_plus));
-  const Bounded file(module->image_);
   const Section* section =
       headers->resource_rva ? SectionOf(headers->sections, headers->resource_rva) : nullptr;
   if (!section) return module;
@@ -293,7 +387,7 @@ std::unique_ptr<PeResourceModule> PeResourceModule::FromBytes(Bytes image, PeOpe
   const std::uint64_t end =
       std::min<std::uint64_t>(std::uint64_t{section->raw_pointer} + section->raw_size, file.size());
   if (start >= end) return module;
-  const ByteView directory = *file.Range(start, end - start);
+  const Bounded directory(source, start, end - start);
 
   ResourceTreeReader reader(file, headers->sections, directory);
   for (auto& type : reader.ReadAll()) {
@@ -314,14 +408,69 @@ std::unique_ptr<PeResourceModule> PeResourceModule::FromBytes(Bytes image, PeOpe
   return module;
 }
 
+std::unique_ptr<PeResourceModule> PeResourceModule::FromBytes(Bytes image, PeOpenError* error) {
+  std::unique_ptr<PeResourceModule> module(new PeResourceModule(std::move(image), nullptr));
+  const MemorySource source(module->image_);
+  return Open(std::move(module), source, error);
+}
+
 std::unique_ptr<PeResourceModule> PeResourceModule::FromFile(const std::u16string& path,
                                                              PeOpenError* error) {
-  auto bytes = ReadFileBytes(path);
-  if (!bytes) {
+  auto file = RandomAccessFile::Open(path);
+  if (!file) {
     if (error) *error = PeOpenError::kCannotRead;
     return nullptr;
   }
-  return FromBytes(std::move(*bytes), error);
+  return FromOpenFile(std::move(file), error);
+}
+
+std::unique_ptr<PeResourceModule> PeResourceModule::FromOpenFile(
+    std::unique_ptr<RandomAccessFile> file, PeOpenError* error) {
+  std::unique_ptr<PeResourceModule> module(new PeResourceModule({}, std::move(file)));
+  // The blocks read while opening go with this source; afterwards only the
+  // index stays, and each lookup reads its own bytes.
+  const FileSource source(*module->file_);
+  return Open(std::move(module), source, error);
+}
+
+ResourceData PeResourceModule::Load(const Stored& stored) const {
+  if (stored.status != ResourceData::Status::kFound) return {stored.status, {}};
+  if (!file_)
+    return {ResourceData::Status::kFound,
+            ByteView(image_).subspan(static_cast<std::size_t>(stored.offset), stored.size)};
+  const std::lock_guard<std::mutex> lock(loaded_mutex_);
+  // Groups of one module often name the same image, and a crafted one may
+  // name one image thousands of times: bytes somebody still holds, and the
+  // last bytes read, are handed out again instead of being read anew.
+  const LoadedKey key{stored.offset, stored.size};
+  if (last_loaded_ && last_key_ == key) return Found(last_loaded_);
+  if (const auto held = loaded_.find(key); held != loaded_.end())
+    if (auto bytes = held->second.lock()) {
+      last_key_ = key;
+      last_loaded_ = bytes;
+      return Found(std::move(bytes));
+    }
+  try {
+    auto bytes = std::make_shared<Bytes>(stored.size);
+    if (!file_->ReadAt(stored.offset, bytes->data(), bytes->size()))
+      return {ResourceData::Status::kNotLoadable, {}};
+    if (loaded_.size() >= next_sweep_) {
+      std::erase_if(loaded_, [](const auto& entry) { return entry.second.expired(); });
+      next_sweep_ = std::max<std::size_t>(64, 2 * loaded_.size());
+    }
+    loaded_[key] = bytes;
+    last_key_ = key;
+    last_loaded_ = bytes;
+    return Found(std::move(bytes));
+  } catch (const std::bad_alloc&) {
+    // A size no memory can hold is reported like bytes the file lacks.
+    return {ResourceData::Status::kNotLoadable, {}};
+  }
+}
+
+ResourceData PeResourceModule::Found(std::shared_ptr<const Bytes> bytes) {
+  const ByteView view(*bytes);
+  return {ResourceData::Status::kFound, view, std::move(bytes)};
 }
 
 std::vector<ResourceName> PeResourceModule::EnumerateNames(std::uint16_t type) const {
@@ -349,14 +498,31 @@ const PeResourceModule::Resource* PeResourceModule::Find(std::uint16_t type,
 
 ResourceData PeResourceModule::Lookup(std::uint16_t type, const ResourceName& name) const {
   const Resource* resource = Find(type, name);
-  return resource ? resource->data : ResourceData{};
+  return resource ? Load(resource->data) : ResourceData{};
 }
 
-std::vector<PeResourceModule::LanguageVersion> PeResourceModule::Languages(
-    std::uint16_t type, const ResourceName& name) const {
+std::vector<std::uint16_t> PeResourceModule::LanguageIds(std::uint16_t type,
+                                                         const ResourceName& name) const {
   const Resource* resource = Find(type, name);
   if (!resource || resource->languages < 0) return {};
-  return language_lists_[static_cast<std::size_t>(resource->languages)];
+  const auto& versions = language_lists_[static_cast<std::size_t>(resource->languages)];
+  std::vector<std::uint16_t> ids;
+  ids.reserve(std::min(versions.size(), kMaxLanguagesListed));
+  for (const StoredVersion& version : versions) {
+    if (ids.size() == kMaxLanguagesListed) break;
+    ids.push_back(version.language);
+  }
+  return ids;
+}
+
+ResourceData PeResourceModule::LookupLanguage(std::uint16_t type, const ResourceName& name,
+                                              std::uint16_t language) const {
+  const Resource* resource = Find(type, name);
+  if (!resource || resource->languages < 0) return {};
+  for (const StoredVersion& version :
+       language_lists_[static_cast<std::size_t>(resource->languages)])
+    if (version.language == language) return Load(version.data);
+  return {};
 }
 
 }  // namespace zandrel::icons

@@ -1,16 +1,20 @@
 #pragma once
 // Reads the resources of a PE32 or PE32+ module straight from the file's bytes,
-// without the system loader. Every offset, size and count in the file is
+// without the system loader. A module opened from a file keeps only the file
+// and an index of its resources; each lookup reads that resource's bytes, so
+// memory follows what the caller holds, not the size of the module. Every offset, size and count in the file is
 // untrusted and checked against the bytes actually present; a damaged module
 // gives fewer names or lookups that fail, never a read outside its bytes.
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "core/bytes.h"
+#include "core/file_io.h"
 #include "icons/resource_module.h"
 
 namespace zandrel::icons {
@@ -32,7 +36,11 @@ class PeResourceModule : public ResourceModule {
   static std::unique_ptr<PeResourceModule> FromBytes(Bytes image, PeOpenError* error = nullptr);
   static std::unique_ptr<PeResourceModule> FromFile(const std::u16string& path,
                                                     PeOpenError* error = nullptr);
+  // FromFile over a file already opened; the module keeps it.
+  static std::unique_ptr<PeResourceModule> FromOpenFile(std::unique_ptr<RandomAccessFile> file,
+                                                        PeOpenError* error = nullptr);
 
+  ~PeResourceModule() override;
   PeResourceModule(const PeResourceModule&) = delete;
   PeResourceModule& operator=(const PeResourceModule&) = delete;
 
@@ -53,7 +61,10 @@ class PeResourceModule : public ResourceModule {
   static constexpr std::uint64_t kMaxDirectoryEntries = std::uint64_t{1} << 20;
 
   bool is_pe32_plus() const { return pe32_plus_; }
-  // The whole file; every ResourceData::bytes lies inside it.
+  // The size of the module's file (of the bytes, for FromBytes).
+  std::uint64_t file_size() const { return file_size_; }
+  // For FromBytes: the whole image; every ResourceData::bytes lies inside it.
+  // Empty for FromFile, whose lookups own the bytes they read.
   ByteView image() const { return image_; }
 
   std::vector<ResourceName> EnumerateNames(std::uint16_t type) const override;
@@ -61,18 +72,36 @@ class PeResourceModule : public ResourceModule {
   // several languages the neutral one (0) is taken, otherwise the first stored.
   ResourceData Lookup(std::uint16_t type, const ResourceName& name) const override;
 
-  // Every language version of a resource, in stored order (identifier-named
-  // languages only). Empty when there is no such resource.
-  struct LanguageVersion {
-    std::uint16_t language;
-    ResourceData data;
+  // The languages a resource exists in, in stored order (identifier-named
+  // languages only, at most kMaxLanguagesListed). Empty when there is no such
+  // resource.
+  std::vector<std::uint16_t> LanguageIds(std::uint16_t type, const ResourceName& name) const;
+  // One language version of a resource (the first stored with that id);
+  // kNotFound when the resource does not exist in that language.
+  ResourceData LookupLanguage(std::uint16_t type, const ResourceName& name,
+                              std::uint16_t language) const;
+  // Real resources exist in a few dozen languages at most; a crafted module
+  // whose names all share one directory of 65,535 languages would otherwise
+  // answer billions of ids over its names.
+  static constexpr std::size_t kMaxLanguagesListed = 1024;
+
+  // Where a resource's bytes lie in the file, as the index keeps it.
+  struct Stored {
+    ResourceData::Status status = ResourceData::Status::kNotFound;
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
   };
-  std::vector<LanguageVersion> Languages(std::uint16_t type, const ResourceName& name) const;
+  struct StoredVersion {
+    std::uint16_t language;
+    Stored data;
+  };
+  // What the reader reads: bytes in memory or a file read on demand.
+  class Source;
 
  private:
   struct Resource {
     ResourceName name;
-    ResourceData data;
+    Stored data;
     std::int64_t languages = -1;  // index into language_lists_
   };
   const Resource* Find(std::uint16_t type, const ResourceName& name) const;
@@ -84,13 +113,37 @@ class PeResourceModule : public ResourceModule {
     std::unordered_map<std::u16string, std::size_t> by_upper_text;
   };
 
-  PeResourceModule(Bytes image, bool pe32_plus);
+  PeResourceModule(Bytes image, std::unique_ptr<RandomAccessFile> file);
+  static std::unique_ptr<PeResourceModule> Open(std::unique_ptr<PeResourceModule> module,
+                                                const Source& source, PeOpenError* error);
+  ResourceData Load(const Stored& stored) const;
+  static ResourceData Found(std::shared_ptr<const Bytes> bytes);
 
-  Bytes image_;
-  bool pe32_plus_;
+  Bytes image_;                             // FromBytes
+  std::unique_ptr<RandomAccessFile> file_;  // FromFile
+  bool pe32_plus_ = false;
+  std::uint64_t file_size_ = 0;
   std::unordered_map<std::uint16_t, TypeIndex> types_;
   // One list per language directory; names sharing a directory share it.
-  std::vector<std::vector<LanguageVersion>> language_lists_;
+  std::vector<std::vector<StoredVersion>> language_lists_;
+
+  // Bytes read from the file (FromFile): weakly by where they lie, and the
+  // last ones strongly.
+  struct LoadedKey {
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+    bool operator==(const LoadedKey&) const = default;
+  };
+  struct LoadedKeyHash {
+    std::size_t operator()(const LoadedKey& key) const {
+      return std::hash<std::uint64_t>()(key.offset * 31 + key.size);
+    }
+  };
+  mutable std::mutex loaded_mutex_;
+  mutable std::unordered_map<LoadedKey, std::weak_ptr<const Bytes>, LoadedKeyHash> loaded_;
+  mutable std::size_t next_sweep_ = 64;
+  mutable LoadedKey last_key_;
+  mutable std::shared_ptr<const Bytes> last_loaded_;
 };
 
 }  // namespace zandrel::icons

@@ -4,6 +4,7 @@
 // with the system resource loader, the portable reader reads the PE file itself.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,19 @@ struct ResourceName {
 };
 
 // Result of looking a resource up, with the outcomes the callers report apart.
+// The bytes stay valid while the module stays open and, for a module that
+// reads its resources from the file on demand, while this value (or a copy of
+// it) lives: keep the ResourceData, not only its bytes.
 struct ResourceData {
   enum class Status { kFound, kNotFound, kNotLoadable };
+
+  ResourceData() = default;
+  ResourceData(Status s, ByteView b, std::shared_ptr<const Bytes> own = nullptr)
+      : status(s), bytes(b), owner(std::move(own)) {}
+
   Status status = Status::kNotFound;
-  ByteView bytes;  // valid while the module stays open; may be empty when found
+  ByteView bytes;  // may be empty when found
+  std::shared_ptr<const Bytes> owner;  // holds the bytes read for this lookup, if any
 
   bool found() const { return status == Status::kFound; }
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <random>
 
@@ -300,7 +302,7 @@ TEST(PeReaderOpen, ReadsFilesAndReportsUnreadableOnes) {
   const auto module = PeResourceModule::FromFile(module_path, &error);
   ASSERT_TRUE(module);
   EXPECT_EQ(error, PeOpenError::kNone);
-  EXPECT_EQ(ToBytes(module->image()), builder.Build());
+  EXPECT_EQ(module->file_size(), builder.Build().size());
   EXPECT_EQ(module->EnumerateNames(kRtGroupIcon), std::vector<ResourceName>{Text(u"MAINICON")});
 
   const std::u16string text_path = folder.path() + u"\\readme.txt";
@@ -311,6 +313,68 @@ TEST(PeReaderOpen, ReadsFilesAndReportsUnreadableOnes) {
   EXPECT_EQ(error, PeOpenError::kCannotRead);
   EXPECT_FALSE(PeResourceModule::FromFile(folder.path(), &error));
   EXPECT_EQ(error, PeOpenError::kCannotRead);
+}
+
+// A module opened from a file keeps no copy of it: each lookup reads just its
+// resource, the bytes outlive the module, and a file cut short after opening
+// makes the lookups past the cut fail instead of reading stale or foreign bytes.
+TEST(PeReaderOpen, FileModulesReadEachResourceOnDemand) {
+  const zandrel::testing::TempFolder folder;
+  const std::u16string path = folder.path() + u"\\big.dll";
+  PeBuilder builder(PeMachine::kI386);
+  builder.AddIconGroup(Text(u"FIRST"), {{Blob(5000, 1)}, {Blob(9000, 2)}});
+  builder.AddIconGroup(Id(7), {{Blob(300, 3)}}, 0x0409);
+  builder.AddIconGroup(Id(7), {{Blob(400, 4)}}, 0x0419);
+  builder.Add(kRtIcon, Id(40), Blob(70000, 5));  // past a block boundary
+  builder.Add(kRtIcon, Id(41), Blob(20, 6));
+  PeLayout layout;
+  const Bytes image = builder.Build(&layout);
+  builder.WriteTo(path);
+
+  std::unique_ptr<PeResourceModule> file = PeResourceModule::FromFile(path);
+  const auto memory = PeResourceModule::FromBytes(image);
+  ASSERT_TRUE(file && memory);
+  EXPECT_TRUE(file->image().empty());
+  ResourceData kept;
+  for (const std::uint16_t type : {kRtIcon, kRtGroupIcon}) {
+    ASSERT_EQ(file->EnumerateNames(type), memory->EnumerateNames(type));
+    for (const ResourceName& name : file->EnumerateNames(type)) {
+      const ResourceData data = file->Lookup(type, name);
+      ASSERT_TRUE(data.found()) << Show(name);
+      EXPECT_EQ(ToBytes(data.bytes), ToBytes(memory->Lookup(type, name).bytes)) << Show(name);
+      ASSERT_TRUE(data.owner) << Show(name);
+      EXPECT_EQ(data.owner->size(), data.bytes.size()) << Show(name);
+      const auto languages = file->LanguageIds(type, name);
+      EXPECT_EQ(languages, memory->LanguageIds(type, name)) << Show(name);
+      for (const std::uint16_t language : languages)
+        EXPECT_EQ(ToBytes(file->LookupLanguage(type, name, language).bytes),
+                  ToBytes(memory->LookupLanguage(type, name, language).bytes));
+      if (type == kRtIcon && name == Id(40)) kept = data;
+    }
+  }
+  file.reset();
+  EXPECT_EQ(ToBytes(kept.bytes), Blob(70000, 5));
+
+  // Cut the file in the middle of the big image.
+  file = PeResourceModule::FromFile(path);
+  ASSERT_TRUE(file);
+  const std::size_t cut = Placement(layout, kRtIcon, Id(40)).data_offset + 100;
+  std::u16string host_path = path;
+  std::replace(host_path.begin(), host_path.end(), u'\\', u'/');
+  std::filesystem::resize_file(std::filesystem::path(host_path), cut);
+  EXPECT_EQ(file->Lookup(kRtIcon, Id(40)).status, Status::kNotLoadable);
+  std::size_t intact = 0;
+  for (const auto& r : layout.resources) {
+    const ResourceData stored = memory->LookupLanguage(r.type, r.name, r.language);
+    const ResourceData read = file->LookupLanguage(r.type, r.name, r.language);
+    const bool whole = r.data_offset + stored.bytes.size() <= cut;
+    EXPECT_EQ(read.found(), whole) << Show(r.name);
+    if (whole) {
+      EXPECT_EQ(ToBytes(read.bytes), ToBytes(stored.bytes)) << Show(r.name);
+    }
+    intact += whole;
+  }
+  EXPECT_GE(intact, 4u);
 }
 
 // --- Damaged resource directories ---------------------------------------------

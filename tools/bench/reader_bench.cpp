@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
@@ -40,9 +42,28 @@ void Report(const char* what, const std::u16string& path, int runs) {
               total / runs, runs);
 }
 
+// A module far larger than any of its groups: a few 256 x 256 icons beside
+// a large block of other data, for measuring what extracting it costs in memory.
+int WriteLargeModule(const char* path, long megabytes) {
+  testing::PeBuilder pe;
+  for (int i = 0; i < 8; ++i)
+    pe.AddIconGroup(icons::ResourceName::Id(static_cast<std::uint32_t>(i + 1)),
+                    {{testing::MakeDibIconImage(256, 256, i), 0, 0, 32},
+                     {testing::MakeDibIconImage(48, 48, i), 48, 48, 32}});
+  pe.Add(10, icons::ResourceName::Id(1),  // RT_RCDATA
+         Bytes(static_cast<std::size_t>(megabytes) << 20, 0x5A));
+  std::u16string target;
+  for (const char* c = path; *c; ++c) target.push_back(static_cast<char16_t>(*c));
+  pe.WriteTo(target);
+  std::printf("wrote %s: 8 groups of about 260 KB beside %ld MB of other data\n", path, megabytes);
+  return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--write-large")
+    return WriteLargeModule(argv[2], std::strtol(argv[3], nullptr, 10));
   testing::TempFolder dir;
   testing::PeBuilder pe;
   for (int i = 0; i < 2000; ++i)

@@ -1,5 +1,9 @@
 // The PE reader with everything the program does with a module's groups:
-// names, counts, sizes text, .ico assembly and the output names.
+// names, counts, sizes text, .ico assembly and the output names. The same
+// bytes read as a file on demand must give the same answers as in memory.
+#include <cstdlib>
+#include <cstring>
+
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
 #include "icons/ico_writer.h"
@@ -8,9 +12,50 @@
 
 using namespace zandrel;
 
+namespace {
+
+// The input as a file, read in the pieces the reader asks for.
+class InputFile : public RandomAccessFile {
+ public:
+  InputFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  std::uint64_t size() const override { return size_; }
+  bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    if (offset > size_ || count > size_ - offset) return false;
+    if (count > 0) std::memcpy(out, data_ + offset, count);
+    return true;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+};
+
+void ExpectSame(const icons::ResourceData& a, const icons::ResourceData& b) {
+  if (a.status != b.status || a.bytes.size() != b.bytes.size() ||
+      (!a.bytes.empty() && std::memcmp(a.bytes.data(), b.bytes.data(), a.bytes.size()) != 0))
+    std::abort();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto module = icons::PeResourceModule::FromBytes(Bytes(data, data + size));
+  auto file = icons::PeResourceModule::FromOpenFile(std::make_unique<InputFile>(data, size));
+  if (!module != !file) std::abort();
   if (!module) return 0;
+  for (const std::uint16_t type : {icons::kRtIcon, icons::kRtGroupIcon}) {
+    const auto names = module->EnumerateNames(type);
+    if (names != file->EnumerateNames(type)) std::abort();
+    for (const auto& name : names) {
+      ExpectSame(module->Lookup(type, name), file->Lookup(type, name));
+      const auto languages = module->LanguageIds(type, name);
+      if (languages != file->LanguageIds(type, name)) std::abort();
+      if (!languages.empty())  // the first and the last stored, each found by a scan
+        for (const std::uint16_t language : {languages.front(), languages.back()})
+          ExpectSame(module->LookupLanguage(type, name, language),
+                     file->LookupLanguage(type, name, language));
+    }
+  }
   icons::RunOutputNames names;
   // As extract all does: one output budget for the whole module.
   auto budget = icons::OutputBudget::ForModuleOfSize(size);
