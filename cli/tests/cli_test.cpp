@@ -344,35 +344,6 @@ TEST_F(CliTest, WinesUser32CursorsMatchTheRawResourcesAnotherReaderFinds) {
   EXPECT_GE(cursors, 10);
 }
 
-// A BMP icon image of any depth with a made-up palette, pixels and mask.
-Bytes MakeBitmap(std::uint32_t side, std::uint16_t bits, std::uint32_t seed) {
-  const std::uint32_t colors = bits <= 8 ? (1u << bits) : 0;
-  const std::uint32_t row = (side * bits + 31) / 32 * 4;
-  const std::uint32_t mask_row = (side + 31) / 32 * 4;
-  Bytes out;
-  AppendU32LE(out, 40);
-  AppendU32LE(out, side);
-  AppendU32LE(out, side * 2);
-  AppendU16LE(out, 1);
-  AppendU16LE(out, bits);
-  for (int i = 0; i < 6; ++i) AppendU32LE(out, 0);
-  std::uint32_t v = seed * 2654435761u + 1;
-  const auto next = [&v] { return (v = v * 1103515245u + 12345u) >> 16; };
-  for (std::uint32_t i = 0; i < colors; ++i) {
-    out.push_back(static_cast<std::uint8_t>(next()));
-    out.push_back(static_cast<std::uint8_t>(next()));
-    out.push_back(static_cast<std::uint8_t>(next()));
-    out.push_back(0);
-  }
-  for (std::uint32_t i = 0; i < row * side; ++i) out.push_back(static_cast<std::uint8_t>(next()));
-  if (bits == 32)  // half the pixels with alpha of their own
-    for (std::size_t i = out.size() - row * side + 3; i < out.size(); i += 8) out[i] = 0;
-  for (std::uint32_t y = 0; y < side; ++y)
-    for (std::uint32_t i = 0; i < mask_row; ++i)
-      out.push_back(static_cast<std::uint8_t>(y % 3 == 0 ? 0xF0 : 0x00));
-  return out;
-}
-
 // Pixels as ImageMagick decodes them, as 8-bit RGBA.
 std::string Decoded(const std::string& image) {
   const std::string raw = image + ".raw";
@@ -389,7 +360,7 @@ TEST_F(CliTest, PngImagesDecodeToThePixelsAndTransparencyTheIconShows) {
   std::vector<testing::IconImageSpec> images;
   const std::uint16_t depths[] = {1, 4, 8, 24, 32};
   for (std::size_t i = 0; i < std::size(depths); ++i)
-    images.push_back({MakeBitmap(16 + 8 * static_cast<std::uint32_t>(i), depths[i],
+    images.push_back({testing::MakeBmpIconImage(16 + 8 * static_cast<std::uint32_t>(i), depths[i],
                                  static_cast<std::uint32_t>(i)),
                       static_cast<std::uint8_t>(16 + 8 * i), static_cast<std::uint8_t>(16 + 8 * i),
                       depths[i]});

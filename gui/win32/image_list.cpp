@@ -1,6 +1,7 @@
 #include "gui/win32/image_list.h"
 
 #include <algorithm>
+#include <new>
 
 #include "gui/win32/application.h"
 #include "gui/win32/component_factory.h"
@@ -79,14 +80,76 @@ int ImageList::count() const {
 
 int ImageList::AddIcon(HICON icon) {
   if (!icon) return -1;
+  FlushQueued();
   return ImageList_ReplaceIcon(handle(), -1, icon);
 }
 
+bool ImageList::ComposeIcon(HICON icon, std::uint32_t* pixels, int stride) const {
+  const int w = width(), h = height();
+  platform::IconBitmaps info;
+  if (!info.Read(icon) || !info.color) return false;
+  BITMAP color{};
+  if (!GetObjectW(info.color.get(), sizeof color, &color) || color.bmWidth != w ||
+      color.bmHeight != h || color.bmBitsPixel != 32)
+    return false;
+  std::vector<std::uint32_t> colors(static_cast<std::size_t>(w) * h);
+  {
+    platform::WindowDC dc(nullptr);
+    BITMAPINFO query = TopDown32(w, h);
+    if (GetDIBits(dc.get(), info.color.get(), 0, h, colors.data(), &query, DIB_RGB_COLORS) != h)
+      return false;
+  }
+  // Icons without alpha of their own are left to the list, which derives
+  // their transparency from the mask in its own way.
+  const bool has_alpha =
+      std::any_of(colors.begin(), colors.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
+  if (!has_alpha) return false;
+  for (int y = 0; y < h; ++y)
+    std::copy_n(colors.data() + static_cast<std::size_t>(y) * w, w,
+                pixels + static_cast<std::size_t>(y) * stride);
+  return true;
+}
+
+int ImageList::QueueIcon(HICON icon) {
+  if (!icon) return -1;
+  const int w = width(), h = height();
+  const int stride = w * kStripImages;
+  if (queued_.size() != static_cast<std::size_t>(stride) * h)
+    queued_.assign(static_cast<std::size_t>(stride) * h, 0);
+  if (!ComposeIcon(icon, queued_.data() + static_cast<std::size_t>(w) * queued_count_, stride))
+    return AddIcon(icon);  // the list scales what does not fit
+  handle();  // a new list places its pictures first
+  const int index = count() + queued_count_;
+  if (++queued_count_ == kStripImages) FlushQueued();
+  return index;
+}
+
+void ImageList::FlushQueued() {
+  if (queued_count_ == 0) return;
+  const int w = width(), h = height();
+  const int stride = w * kStripImages;
+  const int n = queued_count_;
+  queued_count_ = 0;
+  // One bitmap as wide as the images queued; the list cuts it in pieces.
+  const BITMAPINFO bi = TopDown32(w * n, h);
+  void* bits = nullptr;
+  platform::UniqueBitmap strip(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!strip) throw std::bad_alloc();
+  auto* out = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < h; ++y)
+    std::copy_n(queued_.data() + static_cast<std::size_t>(y) * stride,
+                static_cast<std::size_t>(w) * n, out + static_cast<std::size_t>(y) * w * n);
+  GdiFlush();
+  ImageList_Add(handle(), strip.get(), nullptr);
+}
+
 void ImageList::Clear() {
+  queued_count_ = 0;
   if (himl_) ImageList_RemoveAll(himl_.get());
 }
 
 void ImageList::ReleaseHandle() {
+  queued_count_ = 0;
   if (!himl_) return;
   platform::UniqueImageList old = std::move(himl_);
   for (auto& listener : listeners_) listener(nullptr);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -29,6 +30,15 @@ class ImageList : public Component {
 
   // Adds a copy of the icon, scaled to the list's size; the new index or -1.
   int AddIcon(HICON icon);
+  // As AddIcon, but an icon of the list's size is only composed into a
+  // strip of pending images and handed to the list with the next ones, in
+  // one call per kStripImages (adding icons one at a time is slow, and
+  // slowest under Wine). Answers the index the image will have. Call
+  // FlushQueued before the images are shown or the list is asked about them;
+  // AddIcon, Clear and ReleaseHandle flush or drop the queue themselves.
+  int QueueIcon(HICON icon);
+  void FlushQueued();
+  static constexpr int kStripImages = 64;
   void Clear();
   // Destroys the system image list; the next use creates a new one.
   void ReleaseHandle();
@@ -41,6 +51,11 @@ class ImageList : public Component {
 
  private:
   void AddPictures();
+  // The pixels the list stores for an icon of its size with alpha of its
+  // own: the icon's colours and alpha as they are. False for other icons.
+  bool ComposeIcon(HICON icon, std::uint32_t* pixels, int stride) const;
+  std::vector<std::uint32_t> queued_;  // kStripImages images side by side
+  int queued_count_ = 0;
   int width_ = 16;
   int height_ = 16;
   platform::UniqueImageList himl_;

@@ -88,14 +88,14 @@ int IconListing::AddGroupPreview(const std::u16string& group_name,
       const UINT n =
           PrivateExtractIconsW(exe_file.c_str(), 0, size, size, &extracted, &icon_id, 1, 0);
       platform::UniqueIcon first(extracted);
-      if (n != 0 && n != 0xFFFFFFFF && first) return previews_.AddIcon(first.get());
+      if (n != 0 && n != 0xFFFFFFFF && first) return previews_.QueueIcon(first.get());
       HICON group = LoadIconImage(m, res, size, LR_CREATEDIBSECTION);
       if (!group) group = LoadIconImage(m, res, size, LR_DEFAULTCOLOR);
       if (!group) group = LoadIconW(m, res);
       platform::UniqueIcon loaded(group);
       if (!loaded) return -1;
       platform::UniqueIcon copy(CopyIcon(loaded.get()));
-      return copy ? previews_.AddIcon(copy.get()) : -1;
+      return copy ? previews_.QueueIcon(copy.get()) : -1;
     }
 
     // A private icon at the standard size rather than LoadIconW's shared
@@ -104,7 +104,7 @@ int IconListing::AddGroupPreview(const std::u16string& group_name,
     HICON group = LoadIconImage(m, res, size, LR_DEFAULTCOLOR);
     if (!group) group = LoadIconW(m, res);
     platform::UniqueIcon loaded(group);
-    return loaded ? previews_.AddIcon(loaded.get()) : -1;
+    return loaded ? previews_.QueueIcon(loaded.get()) : -1;
   } catch (const std::bad_alloc&) {
     throw;
   } catch (...) {
@@ -147,10 +147,20 @@ void IconListing::Load(const std::wstring& exe_file) {
   {
     // Rows are drawn once, together, when the bracket closes.
     list_.BeginUpdate();
+    // Previews reach the image list in strips; the last one before the rows
+    // are drawn, on every path.
     struct EndUpdate {
       gui::ListView& list;
-      ~EndUpdate() { list.EndUpdate(); }
-    } end_update{list_};
+      gui::ImageList& previews;
+      ~EndUpdate() {
+        try {
+          previews.FlushQueued();
+        } catch (...) {
+          // Without memory for the strip the last rows show no preview.
+        }
+        list.EndUpdate();
+      }
+    } end_update{list_, previews_};
     for (std::size_t i = 0; i < names.size(); ++i) {
       const std::u16string& name = names[i];
       const int picture = AddGroupPreview(name, *module, exe_file);

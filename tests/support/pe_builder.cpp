@@ -292,4 +292,32 @@ std::size_t FindTypeEntry(const Bytes& image, const PeLayout& layout, std::uint1
   return 0;
 }
 
+Bytes MakeBmpIconImage(std::uint32_t side, std::uint16_t bits, std::uint32_t seed) {
+  const std::uint32_t colors = bits <= 8 ? (1u << bits) : 0;
+  const std::uint32_t row = (side * bits + 31) / 32 * 4;
+  const std::uint32_t mask_row = (side + 31) / 32 * 4;
+  Bytes out;
+  AppendU32LE(out, 40);
+  AppendU32LE(out, side);
+  AppendU32LE(out, side * 2);
+  AppendU16LE(out, 1);
+  AppendU16LE(out, bits);
+  for (int i = 0; i < 6; ++i) AppendU32LE(out, 0);
+  std::uint32_t v = seed * 2654435761u + 1;
+  const auto next = [&v] { return (v = v * 1103515245u + 12345u) >> 16; };
+  for (std::uint32_t i = 0; i < colors; ++i) {
+    out.push_back(static_cast<std::uint8_t>(next()));
+    out.push_back(static_cast<std::uint8_t>(next()));
+    out.push_back(static_cast<std::uint8_t>(next()));
+    out.push_back(0);
+  }
+  for (std::uint32_t i = 0; i < row * side; ++i) out.push_back(static_cast<std::uint8_t>(next()));
+  if (bits == 32)  // half the pixels with alpha of their own
+    for (std::size_t i = out.size() - row * side + 3; i < out.size(); i += 8) out[i] = 0;
+  for (std::uint32_t y = 0; y < side; ++y)
+    for (std::uint32_t i = 0; i < mask_row; ++i)
+      out.push_back(static_cast<std::uint8_t>(y % 3 == 0 ? 0xF0 : 0x00));
+  return out;
+}
+
 }  // namespace zandrel::testing

@@ -85,5 +85,9 @@ std::size_t FindTypeEntry(const Bytes& image, const PeLayout& layout, std::uint1
 // A 32-bit icon image in bitmap form (BITMAPINFOHEADER, BGRA pixels, AND mask).
 // The pixels derive from `seed`, so images of one size still differ.
 Bytes MakeDibIconImage(std::uint32_t width, std::uint32_t height, std::uint32_t seed = 0);
+// A square icon image in bitmap form of any depth (1, 4, 8, 24 or 32 bits),
+// with a made-up palette, pixels and an AND mask; at 32 bits half the pixels
+// carry alpha of their own.
+Bytes MakeBmpIconImage(std::uint32_t side, std::uint16_t bits, std::uint32_t seed);
 
 }  // namespace zandrel::testing

@@ -252,6 +252,71 @@ TEST_F(MainWindowTest, ListsWineModulesRowForRowAsThePeDirectorySays) {
   }
 }
 
+// The pixels an image list holds at one index.
+std::vector<std::uint32_t> ImagePixels(HIMAGELIST list, int index) {
+  IMAGEINFO info{};
+  if (!ImageList_GetImageInfo(list, index, &info)) return {};
+  BITMAP bitmap{};
+  GetObjectW(info.hbmImage, sizeof bitmap, &bitmap);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<std::uint32_t> all(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+  platform::WindowDC dc(nullptr);
+  GetDIBits(dc.get(), info.hbmImage, 0, bitmap.bmHeight, all.data(), &bi, DIB_RGB_COLORS);
+  std::vector<std::uint32_t> pixels;
+  for (int y = info.rcImage.top; y < info.rcImage.bottom; ++y)
+    for (int x = info.rcImage.left; x < info.rcImage.right; ++x)
+      pixels.push_back(all[static_cast<std::size_t>(y) * bitmap.bmWidth + x]);
+  return pixels;
+}
+
+// Previews reach the list in strips composed by the program; each must hold
+// the pixels the list itself stores when handed the same icon alone: icons of
+// every depth with their masks, one only found at another size (scaled by the
+// list), and the groups of a real module.
+TEST_F(MainWindowTest, PreviewsHoldWhatTheImageListStoresForEachIcon) {
+  testing::TempFolder dir;
+  PeBuilder pe;
+  std::uint32_t id = 1;
+  for (const std::uint16_t bits : {1, 4, 8, 24, 32})
+    for (std::uint32_t seed = 0; seed < 30; ++seed)  // past one strip
+      pe.AddIconGroup(icons::ResourceName::Id(id++),
+                      {{testing::MakeBmpIconImage(32, bits, seed), 32, 32, bits}});
+  pe.AddIconGroup(icons::ResourceName::Id(id++),
+                  {{testing::MakeBmpIconImage(48, 32, 7), 48, 48, 32}});
+  const std::u16string fixture = dir.path() + u"\\depths.dll";
+  pe.WriteTo(fixture);
+
+  for (const std::u16string& path :
+       {fixture, testing::WineModulePath(testing::WineArch::kI386, u"shell32.dll")}) {
+    SCOPED_TRACE(ToUtf8(path));
+    form.LoadIconsToListView(ToWide(path));
+    const auto rows = Rows();
+    ASSERT_FALSE(rows.empty());
+    const HMODULE module = form.listing().module()->handle();
+    const int size = form.ImageListIcons.width();
+    platform::UniqueImageList reference(ImageList_Create(size, size, ILC_COLOR32, 1, 1));
+    int compared = 0;
+    for (const Row& row : rows) {
+      if (row.image < 0 || row.name == L"MAINICON") continue;
+      const icons::ResourceName name = icons::ResourceIdFromGroupName(FromWide(row.name));
+      const std::wstring text = ToWide(name.text);
+      platform::UniqueIcon icon(static_cast<HICON>(
+          LoadImageW(module, name.is_id ? MAKEINTRESOURCEW(name.id) : text.c_str(), IMAGE_ICON,
+                     size, size, LR_DEFAULTCOLOR)));
+      ASSERT_TRUE(icon) << FromWide(row.name).size();
+      ImageList_RemoveAll(reference.get());
+      ASSERT_EQ(ImageList_ReplaceIcon(reference.get(), -1, icon.get()), 0);
+      const auto expected = ImagePixels(reference.get(), 0);
+      ASSERT_EQ(expected.size(), static_cast<std::size_t>(size) * size);
+      EXPECT_EQ(ImagePixels(form.ImageListIcons.handle(), row.image), expected)
+          << ToUtf8(FromWide(row.name));
+      ++compared;
+    }
+    EXPECT_GT(compared, 100);
+  }
+}
+
 TEST_F(MainWindowTest, ListsFixtureModulesWithEveryKindOfGroup) {
   testing::TempFolder dir;
   PeBuilder pe;
