@@ -25,10 +25,28 @@ trap 'sh "$session" "$build/wineprefix" "$build/xvfb.display" stop' EXIT
 work="$build/bench"
 rm -rf "$work" && mkdir -p "$work"
 
+# Milliseconds of the best of three runs of a command writing into $out.
+best_ms() {
+  local out=$1 best=""
+  shift
+  for _ in 1 2 3; do
+    rm -rf "$out" && mkdir -p "$out"
+    local start end ms
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1 || true
+    end=$(date +%s%N)
+    ms=$(( (end - start) / 1000000 ))
+    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+  done
+  echo "$best"
+}
+
 echo "== listing through the main window (under Wine)"
-"$build/wine-run.sh" "$build/tools/listing_bench.exe"
+listing=$("$build/wine-run.sh" "$build/tools/listing_bench.exe")
+echo "$listing"
 echo "== extract all through the main window (under Wine)"
-"$build/wine-run.sh" "$build/tools/extract_bench.exe" "Z:$work"
+extracting=$("$build/wine-run.sh" "$build/tools/extract_bench.exe" "Z:$work")
+echo "$extracting"
 
 echo "== languages: one Globload over the three windows, and the cleanup (under Wine)"
 "$build/wine-run.sh" "$build/tools/language_bench.exe" "Z:$build/Language"
@@ -51,22 +69,26 @@ time_it "2,000-group fixture (wrestool -x -t14)" "$work/groups2000.dll" "$work/w
 time_it "Wine shell32.dll, 32-bit (wrestool -x -t14)" \
   /usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll "$work/wrestool-shell32"
 
-echo "== zandrel-cli extract next to wrestool -x -t14 and icoextract (host; best of 3, peak memory)"
-# Milliseconds of the best of three runs of a command writing into $out.
-best_ms() {
-  local out=$1 best=""
-  shift
-  for _ in 1 2 3; do
-    rm -rf "$out" && mkdir -p "$out"
-    local start end ms
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || true
-    end=$(date +%s%N)
-    ms=$(( (end - start) / 1000000 ))
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  echo "$best"
+echo "== the main window beside native tools on the same modules (best runs, this machine)"
+shell32=/usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll
+# The best time a benchmark line reports for one of its cases.
+best_of() { echo "$1" | awk -v what="$2" 'index($0, what) == 1 { for (i = 1; i <= NF; i++) if ($i == "best") print $(i + 1) }'; }
+list_native() { best_ms "$work/list" sh -c "wrestool -l -t14 '$1' >/dev/null"; }
+extract_native() { best_ms "$work/wres" wrestool -x -t14 -o "$work/wres" "$1"; }
+row() {  # what, ours, reference text, reference ms, goal
+  printf "%-46s %9.1f ms   %-28s %7d ms   ratio %5.2fx   goal %s\n" "$1" "$2" "$3" "$4" \
+    "$(awk -v a="$2" -v b="$4" 'BEGIN { if (b == 0) b = 1; print a / b }')" "$5"
 }
+row "extract all, shell32.dll 32-bit" "$(best_of "$extracting" "Wine shell32.dll, 32-bit")" \
+  "wrestool -x -t14" "$(extract_native "$shell32")" "<= 1.0x"
+row "extract all, 2,000-group fixture" "$(best_of "$extracting" "2,000-group fixture")" \
+  "wrestool -x -t14" "$(extract_native "$work/groups2000.dll")" "(no goal)"
+row "listing with previews, 2,000-group fixture" "$(best_of "$listing" "2,000-group fixture")" \
+  "wrestool -l -t14" "$(list_native "$work/groups2000.dll")" "<= 2000 ms"
+row "listing with previews, shell32.dll 32-bit" "$(best_of "$listing" "Wine shell32.dll, 32-bit")" \
+  "wrestool -l -t14" "$(list_native "$shell32")" "<= 300 ms"
+
+echo "== zandrel-cli extract next to wrestool -x -t14 and icoextract (host; best of 3, peak memory)"
 peak_kb() {
   local out=$1
   shift
