@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <objbase.h>
-#include <ole2.h>
 
 #include <algorithm>
 
@@ -64,8 +63,7 @@ LRESULT CALLBACK Application::OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 void Application::Initialize(const std::wstring& title) {
   title_ = title;
   if (!com_initialized_) {
-    // OLE on top of the apartment: dragging data out of a window needs it.
-    const HRESULT hr = OleInitialize(nullptr);
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     com_initialized_ = SUCCEEDED(hr);
   }
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
@@ -105,7 +103,7 @@ void Application::Shutdown() {
   }
   owner_.reset();
   if (com_initialized_) {
-    OleUninitialize();
+    CoUninitialize();
     com_initialized_ = false;
   }
 }

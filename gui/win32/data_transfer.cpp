@@ -1,5 +1,6 @@
 #include "gui/win32/data_transfer.h"
 
+#include <ole2.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -274,7 +275,22 @@ platform::ComPtr<IDataObject> MakeDataObject(std::vector<TransferItem> items) {
   return platform::ComPtr<IDataObject>(new DataObject(std::move(items)));
 }
 
+namespace {
+
+// OLE for the time of a drag only (the apartment is the application's).
+// Initialised for the whole run, it changes under Wine how the list view
+// sizes its columns to their text.
+struct OleSession {
+  const HRESULT result = OleInitialize(nullptr);
+  ~OleSession() {
+    if (SUCCEEDED(result)) OleUninitialize();
+  }
+};
+
+}  // namespace
+
 DWORD DragOut(HWND source, IDataObject* data) {
+  const OleSession ole;
   // The shell draws the window's selection under the cursor (a list view
   // answers its DI_GETDRAGIMAGE); without the helper the drag goes on with
   // the plain cursors.

@@ -40,8 +40,8 @@ platform::ComPtr<IDataObject> MakeDataObject(std::vector<TransferItem> items);
 
 // Drags the data object out of `source` with copy as the only effect, with
 // the shell's drag image of the window's selection when the system has the
-// helper; returns when the drag ends. The effect the target chose, or
-// DROPEFFECT_NONE.
+// helper; returns when the drag ends. OLE is initialised for the drag's
+// time. The effect the target chose, or DROPEFFECT_NONE.
 DWORD DragOut(HWND source, IDataObject* data);
 
 }  // namespace zandrel::gui
