@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <unordered_set>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -85,7 +86,7 @@ std::optional<PngImage> ImageAsPng(ByteView bytes, std::uint32_t size) {
 }
 
 // The image bytes of each entry of a group directory, in its order; empty
-// for an entry whose image is missing.
+// for an entry whose image is missing. `visit` answers false to stop.
 template <class Visit>
 void ForEachImage(ByteView group, const ResourceModule& module, Visit visit) {
   const auto count = GroupEntryCount(group);
@@ -95,23 +96,31 @@ void ForEachImage(ByteView group, const ResourceModule& module, Visit visit) {
     if (!entry) break;
     const ResourceData data =
         module.Lookup(kRtIcon, ResourceName::Id(GroupEntryImageId(*entry)));
-    visit(data.found() ? data.bytes : ByteView{});
+    if (!visit(data.found() ? data.bytes : ByteView{})) break;
   }
 }
 
 }  // namespace
 
 std::vector<PngImage> GroupPngImages(ByteView group, const ResourceModule& module,
-                                     std::uint32_t size, int* skipped) {
+                                     std::uint32_t size, int* skipped, std::uint64_t byte_limit,
+                                     bool* limited) {
   std::vector<PngImage> images;
+  std::uint64_t total = 0;
   ForEachImage(group, module, [&](ByteView bytes) {
     std::optional<PngImage> image = bytes.empty() ? std::nullopt : ImageAsPng(bytes, size);
     if (!image) {
       if (skipped) ++*skipped;
-      return;
+      return true;
     }
-    if (size != 0 && image->width != size) return;
+    if (size != 0 && image->width != size) return true;
+    total += image->png.size();
+    if (total > byte_limit) {
+      if (limited) *limited = true;
+      return false;
+    }
     images.push_back(std::move(*image));
+    return true;
   });
   return images;
 }
@@ -138,20 +147,31 @@ std::optional<GroupPicture> LargestGroupImage(ByteView group, const ResourceModu
     std::uint16_t bits;
   };
   std::vector<Candidate> candidates;
+  // Bitmaps are measured by their headers: a crafted directory may name one
+  // large image in every one of its entries, and only the chosen one is
+  // decoded (its rows count colour and mask, hence the half).
   ForEachImage(group, module, [&](ByteView bytes) {
     if (IsPngImage(bytes)) {
       if (const auto size = ReadPngHeaderSize(bytes))
         candidates.push_back({bytes, std::uint64_t{size->width} * size->height, 32});
-    } else if (const auto decoded = DecodeIconBitmap(bytes)) {
-      candidates.push_back(
-          {bytes, std::uint64_t{decoded->width} * decoded->height, *ReadU16LE(bytes, 14)});
+      return true;
     }
+    const auto width = ReadU32LE(bytes, 4);
+    const auto height = ReadU32LE(bytes, 8);
+    const auto bits = ReadU16LE(bytes, 14);
+    if (!width || !height || !bits || *width > kMaxDecodedSide || *height / 2 > kMaxDecodedSide)
+      return true;
+    candidates.push_back({bytes, std::uint64_t{*width} * (*height / 2), *bits});
+    return true;
   });
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const Candidate& a, const Candidate& b) {
                      return a.area != b.area ? a.area > b.area : a.bits > b.bits;
                    });
+  // An image that failed is not tried again for another entry naming it.
+  std::unordered_set<const std::uint8_t*> tried;
   for (const Candidate& candidate : candidates) {
+    if (!tried.insert(candidate.bytes.data()).second) continue;
     GroupPicture picture;
     if (IsPngImage(candidate.bytes)) {
       auto pixels = DecodePng(candidate.bytes);
@@ -159,7 +179,9 @@ std::optional<GroupPicture> LargestGroupImage(ByteView group, const ResourceModu
       picture.pixels = std::move(*pixels);
       picture.png.assign(candidate.bytes.begin(), candidate.bytes.end());
     } else {
-      picture.pixels = *DecodeIconBitmap(candidate.bytes);
+      auto pixels = DecodeIconBitmap(candidate.bytes);
+      if (!pixels) continue;
+      picture.pixels = std::move(*pixels);
       picture.png =
           EncodePng(picture.pixels.width, picture.pixels.height, picture.pixels.pixels);
     }

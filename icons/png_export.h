@@ -28,9 +28,13 @@ Bytes EncodePng(std::uint32_t width, std::uint32_t height, const std::vector<std
 
 // Every image of the group directory `group` that can be read, in the
 // group's order; `size` keeps only images of that width (0: all). Images
-// that are missing or cannot be decoded are counted in *skipped.
+// that are missing or cannot be decoded are counted in *skipped. The images
+// stop before their PNG bytes pass `byte_limit` (*limited is set then): a
+// crafted directory may name one large image in each of 65,535 entries.
 std::vector<PngImage> GroupPngImages(ByteView group, const ResourceModule& module,
-                                     std::uint32_t size, int* skipped);
+                                     std::uint32_t size, int* skipped,
+                                     std::uint64_t byte_limit = UINT64_MAX,
+                                     bool* limited = nullptr);
 
 // The file of one image of the group `group_name`: its .ico name without
 // ".ico" + "_<w>x<h>_<bits>bit.png", or "_png" for an image stored as PNG.

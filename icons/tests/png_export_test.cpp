@@ -57,6 +57,27 @@ TEST(LargestGroupImage, AStoredPngThatDoesNotDecodeLeavesTheNextImage) {
   EXPECT_FALSE(LargestGroupImage(Bytes{0, 0, 1}, module));
 }
 
+TEST(GroupPngImages, ADirectoryNamingOneImageInEveryEntryIsDecodedOnceOrUpToTheLimit) {
+  testing::MemoryResourceModule module;
+  const Bytes image = MakeDibIconImage(256, 256, 9);
+  module.Add(kRtIcon, ResourceName::Id(1), image);
+  const std::vector<std::vector<std::uint8_t>> entries(
+      65535, MakeGroupEntry(0, 0, 32, static_cast<std::uint32_t>(image.size()), 1));
+  const Bytes group = MakeGroupDirectory(entries);
+
+  const auto picture = LargestGroupImage(group, module);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->pixels.width, 256u);
+
+  bool limited = false;
+  const auto images = GroupPngImages(group, module, 0, nullptr, 1 << 20, &limited);
+  EXPECT_TRUE(limited);
+  ASSERT_FALSE(images.empty());
+  std::uint64_t total = 0;
+  for (const PngImage& png : images) total += png.png.size();
+  EXPECT_LE(total, std::uint64_t{1} << 20);
+}
+
 TEST(DecodePng, HeadersClaimingHugeSidesAreRefusedBeforeAnyPixelIsRead) {
   for (const auto& [width, height] : {std::pair{60000u, 1u}, {1u, 60000u}, {0x7FFFFFFFu, 2u}})
     EXPECT_FALSE(DecodePng(MakePngImage(width, height))) << width << "x" << height;

@@ -154,9 +154,15 @@ void TForm1::SaveAllPngMenuClick() {
   MainWindowHost host(*this);
   const auto group = OpenSourceGroup(FromWide(EditSorcePath.text()), index, host);
   if (!group) return;
-  const std::vector<icons::PngImage> images =
-      icons::GroupPngImages(group->directory.bytes, *group->opened.module, 0, nullptr);
-  if (images.empty()) {
+  // What one group may write, bounded as "Извлечь все" bounds a whole run.
+  const std::u16string source = FromWide(EditSorcePath.text());
+  const std::uint64_t limit =
+      icons::OutputBudget::ForModuleOfSize(FileSize(source).value_or(0)).left;
+  bool limited = false;
+  const std::vector<icons::PngImage> images = icons::GroupPngImages(
+      group->directory.bytes, *group->opened.module, 0, nullptr, limit, &limited);
+  if (limited) MemoZandrel.AppendLine(Lang(L"LangGroupTooLarge") + L" " + ToWide(group->name));
+  if (images.empty() && !limited) {
     host.ShowMessage(host.Text(u"LangNoImages") + u" " + group->name);
     return;
   }
