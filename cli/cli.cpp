@@ -363,7 +363,8 @@ int WritePngs(const Source& source, const icons::ResourceModule& view, const std
     return kSomeGroupsFailed;
   }
   int skipped = 0;
-  const std::vector<icons::PngImage> images = icons::GroupPngImages(data.bytes, view, size, &skipped);
+  const std::vector<icons::PngImage> images =
+      icons::GroupPngImages(data.bytes, view, size, &skipped);
   int status = kAllDone;
   if (skipped > 0) {
     err << "warning: " << ToUtf8(source.path) << ": group " << ToUtf8(group) << ": " << skipped

@@ -94,8 +94,7 @@ void ForEachImage(ByteView group, const ResourceModule& module, Visit visit) {
   for (std::size_t i = 0; i < *count; ++i) {
     const auto entry = GroupEntry(group, i);
     if (!entry) break;
-    const ResourceData data =
-        module.Lookup(kRtIcon, ResourceName::Id(GroupEntryImageId(*entry)));
+    const ResourceData data = module.Lookup(kRtIcon, ResourceName::Id(GroupEntryImageId(*entry)));
     if (!visit(data.found() ? data.bytes : ByteView{})) break;
   }
 }
@@ -182,8 +181,7 @@ std::optional<GroupPicture> LargestGroupImage(ByteView group, const ResourceModu
       auto pixels = DecodeIconBitmap(candidate.bytes);
       if (!pixels) continue;
       picture.pixels = std::move(*pixels);
-      picture.png =
-          EncodePng(picture.pixels.width, picture.pixels.height, picture.pixels.pixels);
+      picture.png = EncodePng(picture.pixels.width, picture.pixels.height, picture.pixels.pixels);
     }
     return picture;
   }

@@ -12,8 +12,8 @@ const std::wstring& RunTempFolder::Path() {
   wchar_t temp[MAX_PATH + 1] = {};
   const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
   ThrowLastErrorIf(length == 0 || length > MAX_PATH, L"GetTempPathW");
-  const std::wstring base = std::wstring(temp, length) + prefix_ + L"-" +
-                            std::to_wstring(GetCurrentProcessId()) + L"-";
+  const std::wstring base =
+      std::wstring(temp, length) + prefix_ + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-";
   // A folder left by an earlier process of the same id is not ours: the
   // next free counter is.
   for (unsigned counter = 1;; ++counter) {

@@ -57,7 +57,8 @@ DWORD ListView::Style() const {
 }
 
 void ListView::AfterCreate() {
-  ListView_SetExtendedListViewStyle(hwnd(), LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
+  ListView_SetExtendedListViewStyle(hwnd(),
+                                    LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
   InsertColumns();
   if (small_images_)
     SendMessageW(hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL,

@@ -90,7 +90,8 @@ void TForm1::CopyIconMenuClick() {
   items.push_back({CF_HDROP, gui::FileDropBytes({ico})});
   MainWindowHost host(*this);
   if (const auto group = OpenSourceGroup(FromWide(EditSorcePath.text()), index, host)) {
-    if (const auto picture = icons::LargestGroupImage(group->directory.bytes, *group->opened.module)) {
+    if (const auto picture =
+            icons::LargestGroupImage(group->directory.bytes, *group->opened.module)) {
       items.push_back({CF_DIBV5, gui::DibV5Bytes(picture->pixels.width, picture->pixels.height,
                                                  picture->pixels.pixels)});
       items.push_back({gui::PngClipboardFormat(), picture->png});

@@ -180,7 +180,8 @@ TEST_F(TransferTest, ClipboardHeldByAnotherProgramIsReportedAndNothingIsLogged) 
   state = 2;
   other.join();
   ASSERT_EQ(watcher.message_boxes().size(), 1u);
-  EXPECT_EQ(watcher.message_boxes()[0], L"Буфер обмена занят другой программой. Повторите попытку.");
+  EXPECT_EQ(watcher.message_boxes()[0],
+            L"Буфер обмена занят другой программой. Повторите попытку.");
   EXPECT_EQ(form.MemoZandrel.text().find(L"Скопировано"), std::wstring::npos);
 }
 
