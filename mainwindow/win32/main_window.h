@@ -177,9 +177,6 @@ class TForm1 : public gui::Form {
   void UpdateSaveIconMenu();
   // The group position a row shows in its "Индекс" column; -1 when none.
   int GroupIndexOfRow(int row) const;
-  // Writes the group at `index` as "Сохранить иконку" would into the
-  // transfer folder; the file's path, or "" when it was not written.
-  std::wstring WriteTransferIcon(int index);
   void OnDropFiles(HDROP drop);
 
   // Writes or removes the verb as the menu item says, and tells the shell.

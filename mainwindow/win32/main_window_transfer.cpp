@@ -61,41 +61,42 @@ bool IsPlainFileName(std::u16string_view name) {
   return true;
 }
 
-}  // namespace
-
-std::wstring TForm1::WriteTransferIcon(int index) {
-  MainWindowHost host(*this);
-  const std::u16string source = FromWide(EditSorcePath.text());
-  const auto group = OpenSourceGroup(source, index, host);
-  if (!group) return {};
-  const std::u16string path = FromWide(transfer_folder_.Path()) +
-                              icons::ProposedSaveFileName(source, index, icons::kIconFileMask);
-  // Silent, as saving one group is: a bad name or a file that would be too
-  // large raises its message, a failed write its system error.
-  if (!icons::WriteIconGroupFile(*group->opened.module, group->name, path,
-                                 icons::WriteMode::kSilent, host, nullptr)) {
-    MemoZandrel.AppendLine(Lang(L"LangSavingError") + L" " + ToWide(group->name));
+// Writes the group as "Сохранить иконку" would, into the window's transfer
+// folder under the name the save dialog proposes; the file's path, or ""
+// when it was not written. Silent, as saving one group is: a bad name or a
+// file that would be too large raises its message, a failed write its
+// system error.
+std::wstring WriteTransferIcon(TForm1& form, const SourceGroup& group, int index) {
+  MainWindowHost host(form);
+  const std::u16string path =
+      FromWide(form.transfer_folder().Path()) +
+      icons::ProposedSaveFileName(FromWide(form.EditSorcePath.text()), index, icons::kIconFileMask);
+  if (!icons::WriteIconGroupFile(*group.opened.module, group.name, path, icons::WriteMode::kSilent,
+                                 host, nullptr)) {
+    form.MemoZandrel.AppendLine(form.Lang(L"LangSavingError") + L" " + ToWide(group.name));
     return {};
   }
   return ToWide(path);
 }
 
+}  // namespace
+
 void TForm1::CopyIconMenuClick() {
   const int row = ListViewIcons.item_index();
   if (row == -1) return;
   const int index = GroupIndexOfRow(row);
-  const std::wstring ico = WriteTransferIcon(index);
+  MainWindowHost host(*this);
+  const auto group = OpenSourceGroup(FromWide(EditSorcePath.text()), index, host);
+  if (!group) return;
+  const std::wstring ico = WriteTransferIcon(*this, *group, index);
   if (ico.empty()) return;
   std::vector<gui::TransferItem> items;
   items.push_back({CF_HDROP, gui::FileDropBytes({ico})});
-  MainWindowHost host(*this);
-  if (const auto group = OpenSourceGroup(FromWide(EditSorcePath.text()), index, host)) {
-    if (const auto picture =
-            icons::LargestGroupImage(group->directory.bytes, *group->opened.module)) {
-      items.push_back({CF_DIBV5, gui::DibV5Bytes(picture->pixels.width, picture->pixels.height,
-                                                 picture->pixels.pixels)});
-      items.push_back({gui::PngClipboardFormat(), picture->png});
-    }
+  if (const auto picture =
+          icons::LargestGroupImage(group->directory.bytes, *group->opened.module)) {
+    items.push_back({CF_DIBV5, gui::DibV5Bytes(picture->pixels.width, picture->pixels.height,
+                                               picture->pixels.pixels)});
+    items.push_back({gui::PngClipboardFormat(), picture->png});
   }
   if (!gui::PutOnClipboard(hwnd(), items)) {
     gui::ShowMessageBox(hwnd(), Lang(L"LangClipboardBusy"), {}, MB_OK | MB_ICONWARNING);
@@ -105,9 +106,14 @@ void TForm1::CopyIconMenuClick() {
 }
 
 platform::ComPtr<IDataObject> TForm1::IconFilesData(const std::vector<int>& rows) {
+  MainWindowHost host(*this);
+  const std::u16string source = FromWide(EditSorcePath.text());
   std::vector<std::wstring> files;
   for (int row : rows) {
-    const std::wstring ico = WriteTransferIcon(GroupIndexOfRow(row));
+    const int index = GroupIndexOfRow(row);
+    const auto group = OpenSourceGroup(source, index, host);
+    if (!group) continue;
+    const std::wstring ico = WriteTransferIcon(*this, *group, index);
     if (!ico.empty()) files.push_back(ico);
   }
   if (files.empty()) return {};
@@ -153,10 +159,10 @@ void TForm1::SaveAllPngMenuClick() {
                       DirectoryExists(FromWide(output)) ? output : platform::ExecutableFolder());
   if (!folder) return;
   MainWindowHost host(*this);
-  const auto group = OpenSourceGroup(FromWide(EditSorcePath.text()), index, host);
+  const std::u16string source = FromWide(EditSorcePath.text());
+  const auto group = OpenSourceGroup(source, index, host);
   if (!group) return;
   // What one group may write, bounded as "Извлечь все" bounds a whole run.
-  const std::u16string source = FromWide(EditSorcePath.text());
   const std::uint64_t limit =
       icons::OutputBudget::ForModuleOfSize(FileSize(source).value_or(0)).left;
   bool limited = false;
