@@ -22,7 +22,7 @@
 #include "icons/ico_writer.h"
 #include "icons/output_names.h"
 #include "icons/pe_reader.h"
-#include "cli/png_export.h"
+#include "icons/png_export.h"
 
 #ifndef ZANDREL_VERSION_TEXT
 #define ZANDREL_VERSION_TEXT "0.0.0.0"
@@ -349,8 +349,7 @@ std::u16string CursorFileName(std::u16string ico_name) {
   return ico_name;
 }
 
-// The PNG files of one group: <ico name without .ico>_<w>x<h>_<bits>bit.png,
-// or _png for an image stored as PNG; later duplicates get _2, _3, ...
+// The PNG files of one group, named as icons::PngImageFileName says.
 int WritePngs(const Source& source, const icons::ResourceModule& view, const std::u16string& group,
               const fs::path& folder, std::uint32_t size, std::unordered_set<std::u16string>& taken,
               std::ostream& err) {
@@ -362,21 +361,15 @@ int WritePngs(const Source& source, const icons::ResourceModule& view, const std
     return kSomeGroupsFailed;
   }
   int skipped = 0;
-  const std::vector<PngImage> images = GroupPngImages(data.bytes, view, size, &skipped);
+  const std::vector<icons::PngImage> images =
+      icons::GroupPngImages(data.bytes, view, size, &skipped);
   int status = kAllDone;
   if (skipped > 0) {
     err << "warning: " << ToUtf8(source.path) << ": group " << ToUtf8(group) << ": " << skipped
         << " image(s) missing or unreadable\n";
   }
-  std::u16string stem = icons::GroupOutputFileName(group);
-  stem.resize(stem.size() - 4);  // ".ico"
-  for (const PngImage& image : images) {
-    const std::u16string base = stem + u"_" + ToDecimal(static_cast<int>(image.width)) + u"x" +
-                                ToDecimal(static_cast<int>(image.height)) +
-                                (image.bits ? u"_" + ToDecimal(image.bits) + u"bit" : u"_png");
-    std::u16string name = base + u".png";
-    for (int n = 2; !taken.insert(UpperCase(name)).second; ++n)
-      name = base + u"_" + ToDecimal(n) + u".png";
+  for (const icons::PngImage& image : images) {
+    const std::u16string name = icons::PngImageFileName(group, image, taken);
     const fs::path target = folder / PathOf(name);
     if (!PlainFileName(PathOf(name))) {
       err << "error: " << ToUtf8(source.path) << ": group " << ToUtf8(group)

@@ -26,6 +26,7 @@ void Module::Close(HMODULE module) { FreeLibrary(module); }
 void Drop::Close(HDROP drop) { DragFinish(drop); }
 void ImageList::Close(HIMAGELIST list) { ImageList_Destroy(list); }
 void LocalMemory::Close(HLOCAL memory) { LocalFree(memory); }
+void GlobalMemory::Close(HGLOBAL memory) { GlobalFree(memory); }
 void Resource::Close(HGLOBAL resource) { FreeResource(resource); }
 void Window::Close(HWND window) {
   if (IsWindow(window)) DestroyWindow(window);

@@ -89,6 +89,9 @@ struct ImageList : NullIsEmpty<HIMAGELIST> {
 struct LocalMemory : NullIsEmpty<HLOCAL> {
   static void Close(HLOCAL memory);
 };
+struct GlobalMemory : NullIsEmpty<HGLOBAL> {
+  static void Close(HGLOBAL memory);
+};
 struct Resource : NullIsEmpty<HGLOBAL> {
   static void Close(HGLOBAL resource);
 };
@@ -113,6 +116,9 @@ using UniqueModule = UniqueAny<HMODULE, handle_traits::Module>;
 using UniqueDrop = UniqueAny<HDROP, handle_traits::Drop>;
 using UniqueImageList = UniqueAny<HIMAGELIST, handle_traits::ImageList>;
 using UniqueLocalMemory = UniqueAny<HLOCAL, handle_traits::LocalMemory>;
+// Movable memory for the clipboard and data objects (GlobalFree); once the
+// clipboard or a caller owns it, release() hands it over.
+using UniqueGlobal = UniqueAny<HGLOBAL, handle_traits::GlobalMemory>;
 // A loaded resource (FreeResource; a formality on every current system).
 using UniqueResource = UniqueAny<HGLOBAL, handle_traits::Resource>;
 // A window this code created and owns.

@@ -381,8 +381,9 @@ bool Form::HandleShortcut(const MSG& msg) {
   while (!stack.empty()) {
     MenuItem* item = stack.back();
     stack.pop_back();
+    const Control* focus = item->shortcut_focus();
     if (item->shortcut_key() == key && item->shortcut_ctrl() == ctrl && item->enabled() &&
-        item->visible()) {
+        item->visible() && (!focus || focus->hwnd() == msg.hwnd)) {
       item->Click();
       return true;
     }

@@ -49,6 +49,7 @@ void ListView::BindEvents(const HandlerLookup& lookup) {
   Control::BindEvents(lookup);
   on_select_item = lookup(u"OnSelectItem");
   on_item_activate = lookup(u"OnItemActivate");
+  on_begin_drag = lookup(u"OnBeginDrag");
 }
 
 DWORD ListView::Style() const {
@@ -56,7 +57,8 @@ DWORD ListView::Style() const {
 }
 
 void ListView::AfterCreate() {
-  ListView_SetExtendedListViewStyle(hwnd(), LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  ListView_SetExtendedListViewStyle(hwnd(),
+                                    LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
   InsertColumns();
   if (small_images_)
     SendMessageW(hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL,
@@ -170,6 +172,15 @@ int ListView::item_index() const {
   return hwnd() ? ListView_GetNextItem(hwnd(), -1, LVNI_SELECTED) : -1;
 }
 
+std::vector<int> ListView::selected_rows() const {
+  std::vector<int> rows;
+  if (!hwnd()) return rows;
+  for (int row = ListView_GetNextItem(hwnd(), -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(hwnd(), row, LVNI_SELECTED))
+    rows.push_back(row);
+  return rows;
+}
+
 void ListView::SetItemIndex(int index) {
   if (!hwnd()) return;
   ListView_SetItemState(hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -199,6 +210,40 @@ LPARAM ListView::ItemData(int row) const {
   item.iItem = row;
   if (!hwnd() || !ListView_GetItem(hwnd(), &item)) return 0;
   return item.lParam;
+}
+
+std::wstring ListView::CutCellText(int row, int column) const {
+  if (!hwnd() || row < 0 || row >= item_count() || column < 0 || column >= column_count())
+    return {};
+  const std::wstring text = ItemText(row, column);
+  if (text.empty()) return {};
+  platform::WindowDC dc(hwnd());
+  platform::ScopedSelect select(dc.get(), font_handle());
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  // The room a cell leaves its text: the margins DrawRow keeps (the
+  // platform's look keeps about as much).
+  const int margin = Scale(kHeaderTextMargin);
+  const int room = ListView_GetColumnWidth(hwnd(), column) - margin - margin / 2;
+  return size.cx > room ? text : std::wstring();
+}
+
+void ListView::FillInfoTip(NMLVGETINFOTIPW* tip) const {
+  if (!tip->pszText || tip->cchTextMax <= 0) return;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd(), &cursor);
+  LVHITTESTINFO hit{};
+  hit.pt = cursor;
+  if (ListView_SubItemHitTest(hwnd(), &hit) < 0 || hit.iItem != tip->iItem) return;
+  const std::wstring whole = CutCellText(hit.iItem, hit.iSubItem);
+  // Nothing cut: no tip (the text the list proposes is left empty too).
+  tip->pszText[0] = L'\0';
+  if (whole.empty()) return;
+  const std::size_t room = static_cast<std::size_t>(tip->cchTextMax) - 1;
+  const std::size_t length = std::min(whole.size(), room);
+  whole.copy(tip->pszText, length);
+  tip->pszText[length] = L'\0';
 }
 
 void ListView::ApplyStyle() {
@@ -314,6 +359,14 @@ bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
       return true;
     case LVN_ITEMACTIVATE:
       FireEvent(on_item_activate);
+      result = 0;
+      return true;
+    case LVN_BEGINDRAG:
+      FireEvent(on_begin_drag);
+      result = 0;
+      return true;
+    case LVN_GETINFOTIPW:
+      FillInfoTip(reinterpret_cast<NMLVGETINFOTIPW*>(header));
       result = 0;
       return true;
     case LVN_ITEMCHANGED: {

@@ -40,13 +40,20 @@ class ListView : public Control {
   int item_count() const;
   // The selected row, or -1.
   int item_index() const;
+  // Every selected row, top to bottom.
+  std::vector<int> selected_rows() const;
   void SetItemIndex(int index);
   std::wstring ItemText(int row, int column) const;
   int ItemImage(int row) const;
   LPARAM ItemData(int row) const;
 
   ImageList* small_images() const { return small_images_; }
+  // The whole text of a cell whose column is too narrow to show it; empty
+  // when it fits. A row's tip shows it for the cell under the mouse.
+  std::wstring CutCellText(int row, int column) const;
   Handler on_select_item;
+  // The mouse starts dragging the selected rows out of the list.
+  Handler on_begin_drag;
   // Enter or a double-click on a row. The list keeps Enter from the
   // window's default button while it has the focus.
   Handler on_item_activate;
@@ -68,6 +75,8 @@ class ListView : public Control {
 
  private:
   void InsertColumns();
+  // LVN_GETINFOTIP: the cut cell under the mouse, whole.
+  void FillInfoTip(NMLVGETINFOTIPW* tip) const;
   // A named style's painting: whole rows, and the header's items.
   LRESULT DrawRow(NMLVCUSTOMDRAW* draw);
   LRESULT DrawHeader(NMCUSTOMDRAW* draw);

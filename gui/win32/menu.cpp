@@ -77,6 +77,12 @@ MenuItem::MenuItem(Form* owner, const ComponentDefinition& def)
   Commands()[command_id_] = this;
 }
 
+void MenuItem::Resolve(const ComponentDefinition& def) {
+  Component::Resolve(def);
+  const std::u16string focus = def.String(u"ShortCutFocus");
+  if (!focus.empty()) shortcut_focus_ = &owner()->Get<Control>(platform::ToWide(focus));
+}
+
 MenuItem::~MenuItem() {
   Commands().erase(command_id_);
 }

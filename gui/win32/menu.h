@@ -40,6 +40,11 @@ class MenuItem : public Component {
   UINT shortcut_key() const { return shortcut_key_; }
   bool shortcut_ctrl() const { return shortcut_ctrl_; }
   const std::wstring& shortcut_text() const { return shortcut_text_; }
+  // The control the shortcut belongs to ("ShortCutFocus"): the key runs the
+  // item only while that control has the focus, and reaches the control
+  // itself otherwise (Ctrl+C in an edit copies its text). Null: anywhere.
+  Control* shortcut_focus() const { return shortcut_focus_; }
+  void Resolve(const ComponentDefinition& def) override;
   UINT command_id() const { return command_id_; }
 
   MenuItem* parent_item() const { return parent_item_; }
@@ -69,6 +74,7 @@ class MenuItem : public Component {
   UINT shortcut_key_ = 0;
   bool shortcut_ctrl_ = false;
   std::wstring shortcut_text_;
+  Control* shortcut_focus_ = nullptr;
   UINT command_id_ = 0;
   MenuItem* parent_item_ = nullptr;
   std::vector<MenuItem*> items_;

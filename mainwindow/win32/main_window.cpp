@@ -48,6 +48,10 @@ const std::pair<const wchar_t*, void (TForm1::*)()> kHandlers[] = {
     {L"ListViewIconsSelectItem", &TForm1::ListViewIconsSelectItem},
     {L"ListViewIconsItemActivate", &TForm1::ListViewIconsItemActivate},
     {L"SaveIconMenuClick", &TForm1::SaveIconMenuClick},
+    {L"SavePngMenuClick", &TForm1::SavePngMenuClick},
+    {L"SaveAllPngMenuClick", &TForm1::SaveAllPngMenuClick},
+    {L"CopyIconMenuClick", &TForm1::CopyIconMenuClick},
+    {L"ListViewIconsBeginDrag", &TForm1::ListViewIconsBeginDrag},
     {L"MemoZandrelMouseMove", &TForm1::MemoZandrelMouseMove},
     {L"ThemeAutoClick", &TForm1::ThemeAutoClick},
     {L"ThemeLightClick", &TForm1::ThemeLightClick},
@@ -77,6 +81,9 @@ TForm1::TForm1(const settings::SettingsLocation& settings, MainWindowLinks links
       ImageListIcons(Get<gui::ImageList>(L"ImageListIcons")),
       ImageList1(Get<gui::ImageList>(L"ImageList1")),
       SaveIconMenu(Get<gui::MenuItem>(L"SaveIconMenu")),
+      SavePngMenu(Get<gui::MenuItem>(L"SavePngMenu")),
+      SaveAllPngMenu(Get<gui::MenuItem>(L"SaveAllPngMenu")),
+      CopyIconMenu(Get<gui::MenuItem>(L"CopyIconMenu")),
       PopupMenu_General(Get<gui::PopupMenu>(L"PopupMenu_General")),
       ThemeMenu(Get<gui::MenuItem>(L"ThemeMenu")),
       ThemeAuto(Get<gui::MenuItem>(L"ThemeAuto")),
@@ -86,9 +93,11 @@ TForm1::TForm1(const settings::SettingsLocation& settings, MainWindowLinks links
       EmbedFolderMenu(Get<gui::MenuItem>(L"EmbedFolderMenu")),
       FileOpenDialogSorce(Get<gui::FileDialog>(L"FileOpenDialogSorce")),
       FileSaveDialogIcon(Get<gui::FileDialog>(L"FileSaveDialogIcon")),
+      FileSaveDialogPng(Get<gui::FileDialog>(L"FileSaveDialogPng")),
       settings_(settings),
       links_(std::move(links)),
-      listing_(ListViewIcons, ImageListIcons, ProgressBarZandrel) {
+      listing_(ListViewIcons, ImageListIcons, ProgressBarZandrel),
+      transfer_folder_(mainwindow::AppTitle()) {
   program_folder = platform::ExecutableFolder();
   command_line_argument = []() -> std::optional<std::wstring> {
     bool present = false;

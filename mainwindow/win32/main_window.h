@@ -4,11 +4,13 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <objidl.h>
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "gui/win32/controls.h"
 #include "gui/win32/form.h"
@@ -17,6 +19,8 @@
 #include "gui/win32/menu.h"
 #include "gui/win32/file_dialogs.h"
 #include "icons/win32/icon_listing.h"
+#include "platform/com.h"
+#include "platform/run_temp_folder.h"
 #include "settings/win32/settings_location.h"
 #include "shellext/win32/context_menu.h"
 
@@ -84,6 +88,11 @@ class TForm1 : public gui::Form {
   void CommandLineSource();
 
   const icons::IconListing& listing() const { return listing_; }
+  // What a drag of these rows carries: their .ico files, written to this
+  // run's temporary folder. Null when no row's group could be written.
+  platform::ComPtr<IDataObject> IconFilesData(const std::vector<int>& rows);
+  // This run's folder of files handed to other programs (removed with the window).
+  platform::RunTempFolder& transfer_folder() { return transfer_folder_; }
   // Where the first command-line argument comes from (tests put their own).
   std::function<std::optional<std::wstring>()> command_line_argument;
   // The general-menu flag of the "≡" button.
@@ -105,6 +114,9 @@ class TForm1 : public gui::Form {
   gui::ImageList& ImageListIcons;
   gui::ImageList& ImageList1;
   gui::MenuItem& SaveIconMenu;
+  gui::MenuItem& SavePngMenu;
+  gui::MenuItem& SaveAllPngMenu;
+  gui::MenuItem& CopyIconMenu;
   gui::PopupMenu& PopupMenu_General;
   gui::MenuItem& ThemeMenu;
   gui::MenuItem& ThemeAuto;
@@ -114,6 +126,7 @@ class TForm1 : public gui::Form {
   gui::MenuItem& EmbedFolderMenu;
   gui::FileDialog& FileOpenDialogSorce;
   gui::FileDialog& FileSaveDialogIcon;
+  gui::FileDialog& FileSaveDialogPng;
 
   // --- handlers ---
   void FormCreate();
@@ -132,6 +145,15 @@ class TForm1 : public gui::Form {
   void ListViewIconsSelectItem();
   void ListViewIconsItemActivate();
   void SaveIconMenuClick();
+  // The selected group to the clipboard: its .ico file (as a file in this
+  // run's temporary folder), and its largest image as a bitmap and as PNG.
+  void CopyIconMenuClick();
+  // Dragging rows out drops one .ico file per row.
+  void ListViewIconsBeginDrag();
+  // The selected group's largest image as PNG through the save dialog, or
+  // every image into a chosen folder.
+  void SavePngMenuClick();
+  void SaveAllPngMenuClick();
   void MemoZandrelMouseMove();
   void UnCheckTheme();
   void ThemeAutoClick();
@@ -153,6 +175,8 @@ class TForm1 : public gui::Form {
   // The style the system preference asks for.
   void FollowSystemTheme();
   void UpdateSaveIconMenu();
+  // The group position a row shows in its "Индекс" column; -1 when none.
+  int GroupIndexOfRow(int row) const;
   void OnDropFiles(HDROP drop);
 
   // Writes or removes the verb as the menu item says, and tells the shell.
@@ -176,6 +200,7 @@ class TForm1 : public gui::Form {
   // The command-line argument whose missing file was already reported.
   std::wstring reported_missing_argument_;
   bool command_line_taken_ = false;  // by the first activation
+  platform::RunTempFolder transfer_folder_;
 };
 
 }  // namespace zandrel

@@ -24,7 +24,9 @@ void TForm1::ClearIconResources() {
 
 void TForm1::UpdateSaveIconMenu() {
   try {
-    SaveIconMenu.SetEnabled(ListViewIcons.item_index() != -1);
+    const bool selected = ListViewIcons.item_index() != -1;
+    for (gui::MenuItem* item : {&SaveIconMenu, &SavePngMenu, &SaveAllPngMenu, &CopyIconMenu})
+      item->SetEnabled(selected);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (...) {
@@ -44,10 +46,14 @@ void TForm1::ListViewIconsItemActivate() {
   if (SaveIconMenu.enabled()) SaveIconMenuClick();
 }
 
+int TForm1::GroupIndexOfRow(int row) const {
+  return ParseDecimalInt32(FromWide(ListViewIcons.ItemText(row, 1))).value_or(-1);
+}
+
 void TForm1::SaveIconMenuClick() {
   const int row = ListViewIcons.item_index();
   if (row == -1) return;
-  const int index = ParseDecimalInt32(FromWide(ListViewIcons.ItemText(row, 1))).value_or(-1);
+  const int index = GroupIndexOfRow(row);
   const std::u16string mask = FileSaveDialogIcon.file_types().empty()
                                   ? u""
                                   : FromWide(FileSaveDialogIcon.file_types()[0].mask);

@@ -76,6 +76,9 @@ TEST_F(MainWindowTest, ComponentsAreEnumeratedByNameWithTheirTextProperties) {
                                   L"ImageList1",
                                   L"PopupMenuIcons",
                                   L"SaveIconMenu",
+                                  L"SavePngMenu",
+                                  L"SaveAllPngMenu",
+                                  L"CopyIconMenu",
                                   L"PopupMenu_General",
                                   L"ThemeMenu",
                                   L"ThemeAuto",
@@ -90,7 +93,8 @@ TEST_F(MainWindowTest, ComponentsAreEnumeratedByNameWithTheirTextProperties) {
                                   L"AboutMenu",
                                   L"PopupMenuLanguage",
                                   L"FileOpenDialogSorce",
-                                  L"FileSaveDialogIcon"})
+                                  L"FileSaveDialogIcon",
+                                  L"FileSaveDialogPng"})
     EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
 
   auto& browse = form.Get<gui::Button>(L"ButtonBrowse");
@@ -124,7 +128,7 @@ TEST_F(MainWindowTest, CataloguesHoldTheirEntriesWithExactDefaults) {
     auto& menu = f.Get<gui::PopupMenu>(L"PopupMenuLanguage");
     return menu.items().size();
   };
-  EXPECT_EQ(count_entries(form), 43u);  // with LangGroupTooLarge
+  EXPECT_EQ(count_entries(form), 47u);  // with LangGroupTooLarge and the four of copying and PNG
   EXPECT_EQ(count_entries(windows.form10()), 14u);
   EXPECT_EQ(form.Lang(L"LangFileNotFound"), L"❌ ОШИБКА: Файл не найден!");
   EXPECT_EQ(form.Lang(L"LangIconGroupsFound"), L"Найдено групп иконок: ");
@@ -402,8 +406,13 @@ TEST_F(MainWindowTest, SaveItemFollowsTheSelection) {
   EXPECT_TRUE(form.SaveIconMenu.enabled());
   form.ListViewIcons.SetItemIndex(-1);
   EXPECT_FALSE(form.SaveIconMenu.enabled());
+  // The items that hand a group on go with it.
+  for (gui::MenuItem* item : {&form.SavePngMenu, &form.SaveAllPngMenu, &form.CopyIconMenu})
+    EXPECT_FALSE(item->enabled()) << item->name();
   form.ListViewIcons.SetItemIndex(1);
   ASSERT_TRUE(form.SaveIconMenu.enabled());
+  for (gui::MenuItem* item : {&form.SavePngMenu, &form.SaveAllPngMenu, &form.CopyIconMenu})
+    EXPECT_TRUE(item->enabled()) << item->name();
   // A new listing leaves the item as it was until the list is used again.
   form.LoadIconsToListView(
       ToWide(testing::WineModulePath(testing::WineArch::kI386, u"comdlg32.dll")));
