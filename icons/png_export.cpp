@@ -85,8 +85,9 @@ std::optional<PngImage> ImageAsPng(ByteView bytes, std::uint32_t size) {
   return image;
 }
 
-// The image bytes of each entry of a group directory, in its order; empty
-// for an entry whose image is missing. `visit` answers false to stop.
+// The image of each entry of a group directory, in its order; empty bytes
+// for an entry whose image is missing. `visit` answers false to stop. Who
+// keeps an image's bytes keeps its ResourceData.
 template <class Visit>
 void ForEachImage(ByteView group, const ResourceModule& module, Visit visit) {
   const auto count = GroupEntryCount(group);
@@ -94,8 +95,9 @@ void ForEachImage(ByteView group, const ResourceModule& module, Visit visit) {
   for (std::size_t i = 0; i < *count; ++i) {
     const auto entry = GroupEntry(group, i);
     if (!entry) break;
-    const ResourceData data = module.Lookup(kRtIcon, ResourceName::Id(GroupEntryImageId(*entry)));
-    if (!visit(data.found() ? data.bytes : ByteView{})) break;
+    ResourceData data = module.Lookup(kRtIcon, ResourceName::Id(GroupEntryImageId(*entry)));
+    if (!data.found()) data = ResourceData{};
+    if (!visit(data)) break;
   }
 }
 
@@ -106,7 +108,8 @@ std::vector<PngImage> GroupPngImages(ByteView group, const ResourceModule& modul
                                      bool* limited) {
   std::vector<PngImage> images;
   std::uint64_t total = 0;
-  ForEachImage(group, module, [&](ByteView bytes) {
+  ForEachImage(group, module, [&](const ResourceData& data) {
+    const ByteView bytes = data.bytes;
     std::optional<PngImage> image = bytes.empty() ? std::nullopt : ImageAsPng(bytes, size);
     if (!image) {
       if (skipped) ++*skipped;
@@ -141,7 +144,7 @@ std::optional<GroupPicture> LargestGroupImage(ByteView group, const ResourceModu
   // Measured first, then decoded in order of size: a stored PNG whose header
   // reads but whose data does not leaves the next image to show.
   struct Candidate {
-    ByteView bytes;
+    ResourceData image;
     std::uint64_t area;
     std::uint16_t bits;
   };
@@ -149,10 +152,11 @@ std::optional<GroupPicture> LargestGroupImage(ByteView group, const ResourceModu
   // Bitmaps are measured by their headers: a crafted directory may name one
   // large image in every one of its entries, and only the chosen one is
   // decoded (its rows count colour and mask, hence the half).
-  ForEachImage(group, module, [&](ByteView bytes) {
+  ForEachImage(group, module, [&](const ResourceData& data) {
+    const ByteView bytes = data.bytes;
     if (IsPngImage(bytes)) {
       if (const auto size = ReadPngHeaderSize(bytes))
-        candidates.push_back({bytes, std::uint64_t{size->width} * size->height, 32});
+        candidates.push_back({data, std::uint64_t{size->width} * size->height, 32});
       return true;
     }
     const auto width = ReadU32LE(bytes, 4);
@@ -160,7 +164,7 @@ std::optional<GroupPicture> LargestGroupImage(ByteView group, const ResourceModu
     const auto bits = ReadU16LE(bytes, 14);
     if (!width || !height || !bits || *width > kMaxDecodedSide || *height / 2 > kMaxDecodedSide)
       return true;
-    candidates.push_back({bytes, std::uint64_t{*width} * (*height / 2), *bits});
+    candidates.push_back({data, std::uint64_t{*width} * (*height / 2), *bits});
     return true;
   });
   std::stable_sort(candidates.begin(), candidates.end(),
@@ -170,15 +174,16 @@ std::optional<GroupPicture> LargestGroupImage(ByteView group, const ResourceModu
   // An image that failed is not tried again for another entry naming it.
   std::unordered_set<const std::uint8_t*> tried;
   for (const Candidate& candidate : candidates) {
-    if (!tried.insert(candidate.bytes.data()).second) continue;
+    const ByteView bytes = candidate.image.bytes;
+    if (!tried.insert(bytes.data()).second) continue;
     GroupPicture picture;
-    if (IsPngImage(candidate.bytes)) {
-      auto pixels = DecodePng(candidate.bytes);
+    if (IsPngImage(bytes)) {
+      auto pixels = DecodePng(bytes);
       if (!pixels) continue;
       picture.pixels = std::move(*pixels);
-      picture.png.assign(candidate.bytes.begin(), candidate.bytes.end());
+      picture.png.assign(bytes.begin(), bytes.end());
     } else {
-      auto pixels = DecodeIconBitmap(candidate.bytes);
+      auto pixels = DecodeIconBitmap(bytes);
       if (!pixels) continue;
       picture.pixels = std::move(*pixels);
       picture.png = EncodePng(picture.pixels.width, picture.pixels.height, picture.pixels.pixels);
