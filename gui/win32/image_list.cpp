@@ -110,18 +110,34 @@ bool ImageList::ComposeIcon(HICON icon, std::uint32_t* pixels, int stride) const
   return true;
 }
 
-int ImageList::QueueIcon(HICON icon) {
-  if (!icon) return -1;
+std::uint32_t* ImageList::NextQueued() {
   const int w = width(), h = height();
-  const int stride = w * kStripImages;
-  if (queued_.size() != static_cast<std::size_t>(stride) * h)
-    queued_.assign(static_cast<std::size_t>(stride) * h, 0);
-  if (!ComposeIcon(icon, queued_.data() + static_cast<std::size_t>(w) * queued_count_, stride))
-    return AddIcon(icon);  // the list scales what does not fit
+  const std::size_t size = static_cast<std::size_t>(w) * kStripImages * h;
+  if (queued_.size() != size) queued_.assign(size, 0);
+  return queued_.data() + static_cast<std::size_t>(w) * queued_count_;
+}
+
+int ImageList::Queued() {
   handle();  // a new list places its pictures first
   const int index = count() + queued_count_;
   if (++queued_count_ == kStripImages) FlushQueued();
   return index;
+}
+
+int ImageList::QueueIcon(HICON icon) {
+  if (!icon) return -1;
+  if (!ComposeIcon(icon, NextQueued(), width() * kStripImages))
+    return AddIcon(icon);  // the list scales what does not fit
+  return Queued();
+}
+
+int ImageList::QueuePixels(const std::uint32_t* pixels) {
+  const int w = width(), h = height();
+  std::uint32_t* out = NextQueued();
+  for (int y = 0; y < h; ++y)
+    std::copy_n(pixels + static_cast<std::size_t>(y) * w, w,
+                out + static_cast<std::size_t>(y) * w * kStripImages);
+  return Queued();
 }
 
 void ImageList::FlushQueued() {

@@ -37,6 +37,9 @@ class ImageList : public Component {
   // FlushQueued before the images are shown or the list is asked about them;
   // AddIcon, Clear and ReleaseHandle flush or drop the queue themselves.
   int QueueIcon(HICON icon);
+  // Queues an image already in the list's size: width() x height() pixels,
+  // top row first, 0xAARRGGBB with straight alpha. Answers its index.
+  int QueuePixels(const std::uint32_t* pixels);
   void FlushQueued();
   static constexpr int kStripImages = 64;
   void Clear();
@@ -54,6 +57,8 @@ class ImageList : public Component {
   // The pixels the list stores for an icon of its size with alpha of its
   // own: the icon's colours and alpha as they are. False for other icons.
   bool ComposeIcon(HICON icon, std::uint32_t* pixels, int stride) const;
+  std::uint32_t* NextQueued();  // where the next queued image goes
+  int Queued();                 // counts it in; answers its index
   std::vector<std::uint32_t> queued_;  // kStripImages images side by side
   int queued_count_ = 0;
   int width_ = 16;

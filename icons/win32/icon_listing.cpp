@@ -3,12 +3,15 @@
 #include <commctrl.h>
 
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "core/file_io.h"
 #include "gui/win32/application.h"
 #include "gui/win32/controls.h"
 #include "gui/win32/image_list.h"
 #include "gui/win32/list_view.h"
+#include "icons/group_directory.h"
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
 #include "platform/handles.h"
@@ -37,6 +40,56 @@ bool SafeForTheSystem(const ResourceModule& module, const ResourceName& id) {
       return false;
   }
   return true;
+}
+
+// The preview the system would make of the group when it holds exactly one
+// uncompressed 32-bit bitmap of the preview's size, with alpha of its own,
+// and nothing else of that size it could prefer: that bitmap's pixels as
+// stored, top row first. The system's icon would carry the same pixels;
+// reading them here saves creating the icon and handing it to the list.
+std::optional<std::vector<std::uint32_t>> StoredPreview(const ResourceModule& module,
+                                                        const ResourceName& id, int size) {
+  if (size <= 0 || size >= 256) return std::nullopt;
+  const ResourceData group = module.Lookup(kRtGroupIcon, id);
+  const auto count = GroupEntryCount(group.bytes);
+  if (!group.found() || !count) return std::nullopt;
+  std::optional<std::uint16_t> image_id;
+  for (std::size_t k = 0; k < *count; ++k) {
+    const auto entry = GroupEntry(group.bytes, k);
+    if (!entry) return std::nullopt;
+    if ((*entry)[0] != size || (*entry)[1] != size) continue;
+    const std::uint16_t bits = *ReadU16LE(*entry, 6);
+    if (bits == 0 || bits > 32) return std::nullopt;  // the system's choice is not certain
+    if (bits != 32) continue;
+    if (image_id) return std::nullopt;
+    image_id = GroupEntryImageId(*entry);
+  }
+  if (!image_id) return std::nullopt;
+  const ResourceData image = module.Lookup(kRtIcon, ResourceName::Id(*image_id));
+  const ByteView bytes = image.bytes;
+  const auto header = ReadU32LE(bytes, 0);
+  const auto width = ReadU32LE(bytes, 4), height = ReadU32LE(bytes, 8);
+  const auto planes = ReadU16LE(bytes, 12), depth = ReadU16LE(bytes, 14);
+  const auto compression = ReadU32LE(bytes, 16), colours = ReadU32LE(bytes, 32);
+  const auto side = static_cast<std::uint32_t>(size);
+  if (!image.found() || header != 40u || width != side || height != 2 * side || planes != 1 ||
+      depth != 32 || compression != 0u || colours != 0u)
+    return std::nullopt;
+  const std::size_t pixels = static_cast<std::size_t>(side) * side;
+  if (bytes.size() < 40 + pixels * 4) return std::nullopt;
+  std::vector<std::uint32_t> out(pixels);
+  bool alpha = false;
+  for (std::uint32_t y = 0; y < side; ++y) {
+    // Rows are stored bottom up.
+    const std::size_t row = 40 + static_cast<std::size_t>(side - 1 - y) * side * 4;
+    for (std::uint32_t x = 0; x < side; ++x) {
+      const std::uint32_t p = *ReadU32LE(bytes, row + 4 * x);
+      alpha = alpha || (p >> 24) != 0;
+      out[static_cast<std::size_t>(y) * side + x] = p;
+    }
+  }
+  if (!alpha) return std::nullopt;  // the mask decides then, as the list derives it
+  return out;
 }
 
 HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
@@ -97,6 +150,8 @@ int IconListing::AddGroupPreview(const std::u16string& group_name,
       platform::UniqueIcon copy(CopyIcon(loaded.get()));
       return copy ? previews_.QueueIcon(copy.get()) : -1;
     }
+
+    if (const auto stored = StoredPreview(module, id, size)) return previews_.QueuePixels(stored->data());
 
     // A private icon at the standard size rather than LoadIconW's shared
     // one: shared icons stay cached for the whole run, so listing big
