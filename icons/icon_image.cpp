@@ -97,8 +97,9 @@ std::optional<RgbaImage> DecodeIconBitmap(ByteView image) {
       dst[3] = static_cast<std::uint8_t>(a);
     }
   }
+  out.own_alpha = depth == 32 && any_alpha;
   // Without alpha of its own, a set mask bit makes a pixel transparent.
-  if (depth != 32 || !any_alpha) {
+  if (!out.own_alpha) {
     for (std::uint32_t y = 0; y < h; ++y) {
       const std::uint8_t* mask = has_mask ? image.data() + mask_at + mask_row * (h - 1 - y) : nullptr;
       std::uint8_t* dst = out.pixels.data() + static_cast<std::size_t>(y) * w * 4;

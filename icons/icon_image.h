@@ -16,6 +16,9 @@ struct RgbaImage {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::vector<std::uint8_t> pixels;  // width * height * 4 bytes: R, G, B, A
+  // The alpha is the image's own (a 32-bit bitmap with some alpha set), not
+  // derived from its mask.
+  bool own_alpha = false;
 };
 
 // True for bytes that start with the PNG signature.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
 #include "gui/win32/application.h"
 #include "gui/win32/component_factory.h"
@@ -54,6 +55,22 @@ BITMAPINFO TopDown32(int width, int height) {
   return bi;
 }
 
+// A bitmap's pixels as 32-bit values, top row first; nullopt when they
+// cannot be had.
+std::optional<std::vector<std::uint32_t>> BitmapPixels(HBITMAP bitmap, int w, int h) {
+  if (!bitmap) return std::nullopt;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
+  platform::WindowDC dc(nullptr);
+  BITMAPINFO query = TopDown32(w, h);
+  if (GetDIBits(dc.get(), bitmap, 0, h, pixels.data(), &query, DIB_RGB_COLORS) != h)
+    return std::nullopt;
+  return pixels;
+}
+
+bool HasAlpha(const std::vector<std::uint32_t>& pixels) {
+  return std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
+}
+
 }  // namespace
 
 void ImageList::AddPictures() {
@@ -92,20 +109,12 @@ bool ImageList::ComposeIcon(HICON icon, std::uint32_t* pixels, int stride) const
   if (!GetObjectW(info.color.get(), sizeof color, &color) || color.bmWidth != w ||
       color.bmHeight != h || color.bmBitsPixel != 32)
     return false;
-  std::vector<std::uint32_t> colors(static_cast<std::size_t>(w) * h);
-  {
-    platform::WindowDC dc(nullptr);
-    BITMAPINFO query = TopDown32(w, h);
-    if (GetDIBits(dc.get(), info.color.get(), 0, h, colors.data(), &query, DIB_RGB_COLORS) != h)
-      return false;
-  }
+  const auto colors = BitmapPixels(info.color.get(), w, h);
   // Icons without alpha of their own are left to the list, which derives
   // their transparency from the mask in its own way.
-  const bool has_alpha =
-      std::any_of(colors.begin(), colors.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
-  if (!has_alpha) return false;
+  if (!colors || !HasAlpha(*colors)) return false;
   for (int y = 0; y < h; ++y)
-    std::copy_n(colors.data() + static_cast<std::size_t>(y) * w, w,
+    std::copy_n(colors->data() + static_cast<std::size_t>(y) * w, w,
                 pixels + static_cast<std::size_t>(y) * stride);
   return true;
 }
@@ -182,24 +191,14 @@ platform::UniqueBitmap ImageList::CreateMenuBitmap(int index) {
   if (!info.Read(icon.get())) return {};
   const int w = width(), h = height();
   const BITMAPINFO bi = TopDown32(w, h);
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
-  std::vector<std::uint32_t> mask(pixels.size());
-  bool got = false, got_mask = false;
-  {
-    platform::WindowDC dc(nullptr);
-    BITMAPINFO query = bi;
-    got = info.color &&
-          GetDIBits(dc.get(), info.color.get(), 0, h, pixels.data(), &query, DIB_RGB_COLORS) == h;
-    query = bi;
-    got_mask = info.mask &&
-               GetDIBits(dc.get(), info.mask.get(), 0, h, mask.data(), &query, DIB_RGB_COLORS) == h;
-  }
-  if (!got) return {};
-  const bool has_alpha =
-      std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
+  auto color = BitmapPixels(info.color.get(), w, h);
+  if (!color) return {};
+  std::vector<std::uint32_t>& pixels = *color;
+  const auto mask = BitmapPixels(info.mask.get(), w, h);
+  const bool has_alpha = HasAlpha(pixels);
   for (std::size_t i = 0; i < pixels.size(); ++i) {
     std::uint32_t p = pixels[i];
-    std::uint32_t a = has_alpha ? p >> 24 : ((got_mask && (mask[i] & 0xFFFFFF)) ? 0 : 255);
+    std::uint32_t a = has_alpha ? p >> 24 : ((mask && ((*mask)[i] & 0xFFFFFF)) ? 0 : 255);
     const std::uint32_t r = ((p >> 16) & 0xFF) * a / 255;
     const std::uint32_t g = ((p >> 8) & 0xFF) * a / 255;
     const std::uint32_t b = (p & 0xFF) * a / 255;

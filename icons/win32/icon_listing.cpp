@@ -14,6 +14,7 @@
 #include "icons/group_directory.h"
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
+#include "icons/icon_image.h"
 #include "platform/handles.h"
 #include "platform/wide.h"
 
@@ -67,28 +68,21 @@ std::optional<std::vector<std::uint32_t>> StoredPreview(const ResourceModule& mo
   if (!image_id) return std::nullopt;
   const ResourceData image = module.Lookup(kRtIcon, ResourceName::Id(*image_id));
   const ByteView bytes = image.bytes;
-  const auto header = ReadU32LE(bytes, 0);
-  const auto width = ReadU32LE(bytes, 4), height = ReadU32LE(bytes, 8);
-  const auto planes = ReadU16LE(bytes, 12), depth = ReadU16LE(bytes, 14);
-  const auto compression = ReadU32LE(bytes, 16), colours = ReadU32LE(bytes, 32);
   const auto side = static_cast<std::uint32_t>(size);
-  if (!image.found() || header != 40u || width != side || height != 2 * side || planes != 1 ||
-      depth != 32 || compression != 0u || colours != 0u)
+  // A plain header, as the system reads it; other layouts go the system's way.
+  if (!image.found() || ReadU32LE(bytes, 0) != 40u || ReadU16LE(bytes, 12) != 1 ||
+      ReadU16LE(bytes, 14) != 32 || ReadU32LE(bytes, 32) != 0u)
     return std::nullopt;
-  const std::size_t pixels = static_cast<std::size_t>(side) * side;
-  if (bytes.size() < 40 + pixels * 4) return std::nullopt;
-  std::vector<std::uint32_t> out(pixels);
-  bool alpha = false;
-  for (std::uint32_t y = 0; y < side; ++y) {
-    // Rows are stored bottom up.
-    const std::size_t row = 40 + static_cast<std::size_t>(side - 1 - y) * side * 4;
-    for (std::uint32_t x = 0; x < side; ++x) {
-      const std::uint32_t p = *ReadU32LE(bytes, row + 4 * x);
-      alpha = alpha || (p >> 24) != 0;
-      out[static_cast<std::size_t>(y) * side + x] = p;
-    }
+  const auto decoded = DecodeIconBitmap(bytes);
+  // Without alpha of its own the mask decides, as the list derives it.
+  if (!decoded || !decoded->own_alpha || decoded->width != side || decoded->height != side)
+    return std::nullopt;
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(side) * side);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const std::uint8_t* p = decoded->pixels.data() + 4 * i;  // R, G, B, A
+    out[i] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[0]} << 16) |
+             (std::uint32_t{p[1]} << 8) | p[2];
   }
-  if (!alpha) return std::nullopt;  // the mask decides then, as the list derives it
   return out;
 }
 
