@@ -51,8 +51,10 @@ class RandomAccessFile {
   virtual bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const = 0;
 };
 
-// Writes the whole content in one step: a temporary file beside the target,
-// then a replace, so a failure never leaves half a file. Throws FileError.
+// Writes the whole content so that a failure never leaves half a file: a new
+// file is written in place and removed if writing fails; an existing one is
+// replaced through a temporary file beside it, so it stays whole until the
+// new content is complete. Throws FileError.
 void WriteFileAtomically(std::u16string_view path, ByteView content);
 
 }  // namespace zandrel

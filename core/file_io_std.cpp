@@ -1,6 +1,7 @@
 // Host implementation of core/file_io.h over the standard library.
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -102,6 +103,18 @@ std::unique_ptr<RandomAccessFile> RandomAccessFile::Open(std::u16string_view pat
 void WriteFileAtomically(std::u16string_view path, ByteView content) {
   static std::atomic<unsigned> counter{0};
   const fs::path target = ToPath(path);
+  // A file that is not there yet is written in place ("x": only if it is
+  // new), and removed again when writing fails.
+  if (std::FILE* file = std::fopen(target.c_str(), "wbx")) {
+    const bool written =
+        content.empty() || std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    if (std::fclose(file) == 0 && written) return;
+    std::error_code ignored;
+    fs::remove(target, ignored);
+    throw FileError(u"Write failed " + std::u16string(path));
+  }
+  if (errno != EEXIST) throw FileError(FromUtf8(std::strerror(errno)) + u" " + std::u16string(path));
+  // An existing file is replaced through a temporary file beside it.
   fs::path temp = target;
   temp += ".tmp" + std::to_string(counter++);
   {

@@ -21,6 +21,19 @@ namespace {
   throw FileError(FromWide(platform::SystemErrorText(code)) + u" " + std::u16string(path));
 }
 
+// Writes all of content; the error code of a failed write, or 0.
+DWORD WriteWhole(HANDLE file, ByteView content) {
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 24));
+    DWORD written = 0;
+    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0)
+      return GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+    done += written;
+  }
+  return 0;
+}
+
 DWORD Attributes(std::u16string_view path) {
   if (path.empty()) return INVALID_FILE_ATTRIBUTES;
   return GetFileAttributesW(ToWide(path).c_str());
@@ -128,23 +141,34 @@ std::unique_ptr<RandomAccessFile> RandomAccessFile::Open(std::u16string_view pat
 void WriteFileAtomically(std::u16string_view path, ByteView content) {
   static std::atomic<unsigned> counter{0};
   const std::wstring target = ToWide(path);
+  // A file that is not there yet is written in place, and removed again when
+  // writing fails: there is nothing to keep, and every name the system has to
+  // look up in a large folder costs time.
+  {
+    platform::UniqueFile file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+      const DWORD write_error = WriteWhole(file.get(), content);
+      file.reset();
+      if (write_error != 0) {
+        DeleteFileW(target.c_str());
+        ThrowFileError(write_error, path);
+      }
+      return;
+    }
+    const DWORD code = GetLastError();
+    if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) ThrowFileError(code, path);
+  }
+  // An existing file is replaced through a temporary file beside it, so it
+  // stays whole until the new content is complete.
   const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
                             std::to_wstring(counter++) + L".tmp";
   DWORD write_error = 0;
   {
     platform::UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) ThrowFileError(GetLastError(), path);
-    std::size_t done = 0;
-    while (done < content.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 24));
-      DWORD written = 0;
-      if (!WriteFile(file.get(), content.data() + done, chunk, &written, nullptr) || written == 0) {
-        write_error = GetLastError();
-        break;
-      }
-      done += written;
-    }
+    write_error = WriteWhole(file.get(), content);
   }
   if (write_error != 0) {
     DeleteFileW(temp.c_str());

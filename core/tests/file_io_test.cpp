@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "core/text.h"
@@ -39,6 +40,10 @@ TEST(FileIo, WritesWholeFilesAndReplacesExistingOnes) {
   EXPECT_EQ(ReadFileBytes(file, 0)->size(), 0u);
   WriteFileAtomically(file, {});
   EXPECT_EQ(ReadFileBytes(file)->size(), 0u);
+  // Neither a new file nor a replaced one leaves anything else behind.
+  WriteFileAtomically(sub + u"\\second.ico", first);
+  EXPECT_EQ(*ReadFileBytes(sub + u"\\second.ico"), first);
+  EXPECT_EQ(testing::EntryNames(sub), (std::set<std::u16string>{u"icon.ico", u"second.ico"}));
 }
 
 TEST(FileIo, FailuresAreReportedNotHidden) {

@@ -131,12 +131,14 @@ void Application::ApplyStyle(const StylePalette& palette) {
   }
 }
 
-void Application::FlushPending() {
+void Application::FlushPending(FlushKind kind) {
+  std::vector<Control*> held;
   while (!pending_.empty()) {
     Control* control = *pending_.begin();
     pending_.erase(pending_.begin());
-    control->FlushPending();
+    if (!control->FlushPending(kind)) held.push_back(control);
   }
+  pending_.insert(held.begin(), held.end());
 }
 
 void Application::DispatchOne(MSG& msg) {
@@ -163,7 +165,7 @@ void Application::Run() {
 }
 
 void Application::ProcessMessages() {
-  FlushPending();
+  FlushPending(FlushKind::kWhenDue);
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {

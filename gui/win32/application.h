@@ -24,6 +24,10 @@ class Component;
 class Control;
 class Form;
 
+// How urgently held-back changes are wanted (see Application::AddPending):
+// now, or when the control judges it due while an operation runs.
+enum class FlushKind { kNow, kWhenDue };
+
 class Application {
  public:
   // Sent to the hidden owner window by workers (see gui_thread.h).
@@ -76,11 +80,14 @@ class Application {
 
   // Controls may hold back changes that are cheap to collect but costly to
   // hand to the system one by one (log lines, progress positions). They are
-  // handed over before any message is processed, so the screen never lags
-  // behind what the user can see.
+  // handed over before the program waits for messages or opens a modal
+  // window, and whenever someone reads them back. A long operation that
+  // processes messages between its steps (ProcessMessages) lets a control
+  // keep them a little longer where handing them over costs the most (the
+  // log: see Memo), so the screen still follows the work closely.
   void AddPending(Control* control) { pending_.insert(control); }
   void RemovePending(Control* control) { pending_.erase(control); }
-  void FlushPending();
+  void FlushPending(FlushKind kind = FlushKind::kNow);
 
   // Window procedures and event handlers run inside a dispatch scope. A
   // component removed while one runs is destroyed only when the outermost

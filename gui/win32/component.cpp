@@ -252,7 +252,7 @@ void Control::Invalidate() {
 }
 
 void Control::Repaint() {
-  FlushPending();
+  FlushPending(FlushKind::kNow);
   Application::Instance().RemovePending(this);
   if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

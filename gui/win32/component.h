@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gui/definition.h"
+#include "gui/win32/application.h"
 #include "gui/win32/style.h"
 
 namespace zandrel::gui {
@@ -153,8 +154,9 @@ class Control : public Component {
   // Called by the form's scaling when the DPI changes or fonts are set.
   virtual void ApplyFont();
 
-  // Hands held-back changes to the system (see Application::AddPending).
-  virtual void FlushPending() {}
+  // Hands held-back changes to the system (see Application::AddPending);
+  // false when the control keeps them for now, which only kWhenDue allows.
+  virtual bool FlushPending(FlushKind) { return true; }
 
   // The application's style changed, or the window was just made: hands the
   // platform what it paints itself in the style's colours (list and bar

@@ -465,17 +465,27 @@ void Memo::AppendLine(const std::wstring& line) {
   Application::Instance().AddPending(this);
 }
 
-void Memo::FlushPending() {
+bool Memo::FlushPending(FlushKind kind) {
+  if (kind == FlushKind::kWhenDue && !pending_.empty() &&
+      GetTickCount64() - handed_at_ < kBatchIntervalMs)
+    return false;
+  HandOver();
+  return true;
+}
+
+void Memo::HandOver() {
+  Application::Instance().RemovePending(this);
   if (pending_.empty() || !hwnd()) return;
   const int length = GetWindowTextLengthW(hwnd());
   SendMessageW(hwnd(), EM_SETSEL, length, length);
   SendMessageW(hwnd(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending_.c_str()));
   pending_.clear();
+  handed_at_ = GetTickCount64();
 }
 
 std::wstring Memo::text() {
   if (!hwnd()) return {};
-  FlushPending();
+  HandOver();
   const int n = GetWindowTextLengthW(hwnd());
   std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
   const int got = GetWindowTextW(hwnd(), text.data(), n + 1);
@@ -484,7 +494,7 @@ std::wstring Memo::text() {
 }
 
 int Memo::line_count() {
-  FlushPending();
+  HandOver();
   return hwnd() ? static_cast<int>(SendMessageW(hwnd(), EM_GETLINECOUNT, 0, 0)) : 0;
 }
 
@@ -504,10 +514,11 @@ void ProgressBar::SetPosition(int position) {
   if (position_ != shown_position_) Application::Instance().AddPending(this);
 }
 
-void ProgressBar::FlushPending() {
-  if (!hwnd() || position_ == shown_position_) return;
+bool ProgressBar::FlushPending(FlushKind) {
+  if (!hwnd() || position_ == shown_position_) return true;
   SendMessageW(hwnd(), PBM_SETPOS, position_, 0);
   shown_position_ = position_;
+  return true;
 }
 
 void ProgressBar::ApplyStyle() {

@@ -139,8 +139,12 @@ class Edit : public Control {
 };
 
 // The multi-line log. Lines are appended at the end without rewriting the
-// whole text, and handed to the edit control in batches (each insertion
-// costs the control about as much as a whole batch), so long runs stay fast.
+// whole text, and handed to the edit control in batches: each insertion
+// costs the control about as much as a whole batch (it lays out, scrolls
+// and redraws its scroll bar), so while a long operation processes messages
+// between its steps, lines are handed over at most every
+// kBatchIntervalMs. Reading the log, and the program waiting for input,
+// hand everything over at once.
 class Memo : public Control {
  public:
   Memo(Form* owner, const ComponentDefinition& def);
@@ -149,9 +153,11 @@ class Memo : public Control {
   std::wstring text();
   int line_count();
   void ScrollToEnd();
-  void FlushPending() override;
+  bool FlushPending(FlushKind kind) override;
   bool OnControlColor(HDC dc, HBRUSH& brush) override;
   void ApplyStyle() override;
+
+  static constexpr ULONGLONG kBatchIntervalMs = 250;
 
  protected:
   const wchar_t* WindowClass() const override { return L"EDIT"; }
@@ -161,8 +167,11 @@ class Memo : public Control {
   bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  void HandOver();
+
   bool has_lines_ = false;
   std::wstring pending_;  // lines not yet in the control, each led by a line break
+  ULONGLONG handed_at_ = 0;  // GetTickCount64 of the last batch
 };
 
 // A progress bar. Its position reaches the control when messages are next
@@ -174,7 +183,7 @@ class ProgressBar : public Control {
   void SetPosition(int position);
   int position() const { return position_; }
   int max() const { return max_; }
-  void FlushPending() override;
+  bool FlushPending(FlushKind kind) override;
   // In a named style the bar is drawn in the style's accent on its frame
   // colour.
   void ApplyStyle() override;

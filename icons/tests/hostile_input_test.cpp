@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
 
 #include "core/file_io.h"
@@ -50,16 +49,7 @@ class Extracted : public ::testing::Test {
     WriteFileAtomically(exe, m.bytes);
     const std::u16string out = dir.path() + u"\\out";
     ExtractAllIconsWithProgress(exe, out, progress, log, host, catalogue);
-    std::set<std::u16string> files;
-    std::error_code ignored;
-    std::u16string native = out;
-#ifndef _WIN32
-    std::replace(native.begin(), native.end(), u'\\', u'/');
-#endif
-    for (const auto& entry :
-         std::filesystem::directory_iterator(std::filesystem::path(native), ignored))
-      files.insert(entry.path().filename().u16string());
-    return files;
+    return zandrel::testing::EntryNames(out);
   }
   bool Logged(std::u16string_view line) const {
     return std::find(log.lines.begin(), log.lines.end(), line) != log.lines.end();

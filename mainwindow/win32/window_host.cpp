@@ -48,8 +48,12 @@ void MainWindowHost::HideAndReset() {
   form_.ProgressBarZandrel.Repaint();
 }
 
+// The bar is invalidated with its new position and painted once as the
+// window is updated: repainting it first and then updating the window would
+// draw the same pixels twice, and each paint of a themed control is costly
+// on some systems.
 void MainWindowHost::Refresh() {
-  form_.ProgressBarZandrel.Repaint();
+  form_.ProgressBarZandrel.FlushPending(gui::FlushKind::kNow);
   form_.ProgressBarZandrel.Invalidate();
   if (form_.hwnd()) UpdateWindow(form_.hwnd());
 }

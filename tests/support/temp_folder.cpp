@@ -44,4 +44,12 @@ TempFolder::~TempFolder() {
   fs::remove_all(HostPath(path_), ec);
 }
 
+std::set<std::u16string> EntryNames(std::u16string_view folder) {
+  std::set<std::u16string> names;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(HostPath(std::u16string(folder)), ignored))
+    names.insert(entry.path().filename().u16string());
+  return names;
+}
+
 }  // namespace zandrel::testing

@@ -5,7 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <vector>
+
 #include "core/file_io.h"
+#include "gui/win32/application.h"
+#include "gui/win32/controls.h"
+#include "icons/extract_all.h"
 #include "icons/ico_writer.h"
 #include "icons/output_names.h"
 #include "mainwindow/win32/main_window.h"
@@ -112,6 +119,47 @@ TEST_F(ExtractAllTest, WritesWhatSaveSelectedWritesForEveryGroupOfShell32) {
     ASSERT_TRUE(a && b) << name;
     EXPECT_EQ(*a, *b) << name;
   }
+}
+
+// The window's host, noting at each message point how many lines the log
+// control itself holds, and taking its time there so that the run spans
+// several of the log's batches.
+class WatchingHost : public MainWindowHost {
+ public:
+  explicit WatchingHost(TForm1& form) : MainWindowHost(form), form_(form) {}
+  void ProcessMessages() override {
+    MainWindowHost::ProcessMessages();
+    held.push_back(SendMessageW(form_.MemoZandrel.hwnd(), EM_GETLINECOUNT, 0, 0));
+    ::Sleep(static_cast<DWORD>(gui::Memo::kBatchIntervalMs / 5));
+  }
+  std::vector<LRESULT> held;
+
+ private:
+  TForm1& form_;
+};
+
+TEST_F(ExtractAllTest, TheLogFollowsTheRunInBatchesAndIsWholeWhenItEnds) {
+  const std::wstring shell32 =
+      ToWide(testing::WineModulePath(testing::WineArch::kI386, u"shell32.dll"));
+  form.AdoptSource(shell32);
+  const int groups = form.ListViewIcons.item_count();
+  ASSERT_GT(groups, 100);
+  WatchingHost host(form);
+  icons::ExtractAllIconsWithProgress(FromWide(shell32), FromWide(folder + L"all"), host, host, host,
+                                     host);
+  // The first message point already shows the search and the group list.
+  ASSERT_FALSE(host.held.empty());
+  EXPECT_GE(host.held.front(), groups + 9);
+  std::set<LRESULT> distinct(host.held.begin(), host.held.end());
+  EXPECT_GE(distinct.size(), 4u);
+  EXPECT_TRUE(std::is_sorted(host.held.begin(), host.held.end()));
+  // What the message loop hands over before it waits completes the log.
+  gui::Application::Instance().FlushPending();
+  const HWND edit = form.MemoZandrel.hwnd();
+  const LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+  EXPECT_GT(lines, host.held.back());
+  EXPECT_EQ(lines, form.MemoZandrel.line_count());
+  EXPECT_TRUE(form.MemoZandrel.text().ends_with(L"Готово!"));
 }
 
 }  // namespace
