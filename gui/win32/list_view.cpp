@@ -53,13 +53,14 @@ void ListView::BindEvents(const HandlerLookup& lookup) {
 }
 
 DWORD ListView::Style() const {
-  return LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS;
+  return LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_OWNERDATA;
 }
 
 void ListView::AfterCreate() {
   ListView_SetExtendedListViewStyle(hwnd(),
                                     LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
   InsertColumns();
+  ShowRowCount();
   if (small_images_)
     SendMessageW(hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL,
                  reinterpret_cast<LPARAM>(small_images_->handle()));
@@ -138,6 +139,7 @@ void ListView::BeginUpdate() {
 void ListView::EndUpdate() {
   if (update_depth_ == 0) return;
   if (--update_depth_ == 0 && hwnd()) {
+    ShowRowCount();
     SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
     RedrawWindow(hwnd(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -145,27 +147,49 @@ void ListView::EndUpdate() {
 }
 
 void ListView::Clear() {
+  rows_.clear();
   if (hwnd()) ListView_DeleteAllItems(hwnd());
 }
 
 int ListView::AddItem(int image_index, const std::vector<std::wstring>& sub_items, LPARAM data) {
   if (!hwnd()) return -1;
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-  item.iItem = item_count();
-  item.pszText = const_cast<wchar_t*>(L"");
-  item.iImage = image_index < 0 ? I_IMAGENONE : image_index;
-  item.lParam = data;
-  const int row = ListView_InsertItem(hwnd(), &item);
-  if (row < 0) throw std::runtime_error("the list refused a row");
-  for (std::size_t i = 0; i < sub_items.size(); ++i)
-    ListView_SetItemText(hwnd(), row, static_cast<int>(i + 1),
-                         const_cast<wchar_t*>(sub_items[i].c_str()));
-  return row;
+  Row row;
+  row.image = image_index < 0 ? -1 : image_index;
+  row.texts.reserve(sub_items.size() + 1);
+  row.texts.emplace_back();
+  row.texts.insert(row.texts.end(), sub_items.begin(), sub_items.end());
+  row.data = data;
+  rows_.push_back(std::move(row));
+  if (update_depth_ == 0) ShowRowCount();
+  return static_cast<int>(rows_.size()) - 1;
+}
+
+void ListView::ShowRowCount() {
+  if (!hwnd()) return;
+  // The rows on show stay where they are; only new ones are drawn.
+  ListView_SetItemCountEx(hwnd(), static_cast<int>(rows_.size()),
+                          LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void ListView::FillDisplayInfo(NMLVDISPINFOW* info) const {
+  LVITEMW& item = info->item;
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.size()) return;
+  const Row& row = rows_[static_cast<std::size_t>(item.iItem)];
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+    const std::size_t column = item.iSubItem < 0 ? 0 : static_cast<std::size_t>(item.iSubItem);
+    const std::wstring empty;
+    const std::wstring& text = column < row.texts.size() ? row.texts[column] : empty;
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+    text.copy(item.pszText, length);
+    item.pszText[length] = L'\0';
+  }
+  if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0)
+    item.iImage = row.image < 0 ? I_IMAGENONE : row.image;
+  if (item.mask & LVIF_PARAM) item.lParam = row.data;
 }
 
 int ListView::item_count() const {
-  return hwnd() ? ListView_GetItemCount(hwnd()) : 0;
+  return static_cast<int>(rows_.size());
 }
 
 int ListView::item_index() const {
@@ -190,26 +214,20 @@ void ListView::SetItemIndex(int index) {
 }
 
 std::wstring ListView::ItemText(int row, int column) const {
-  if (!hwnd()) return {};
-  wchar_t buffer[1024] = {};
-  ListView_GetItemText(hwnd(), row, column, buffer, static_cast<int>(std::size(buffer)));
-  return buffer;
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0) return {};
+  const auto& texts = rows_[static_cast<std::size_t>(row)].texts;
+  return static_cast<std::size_t>(column) < texts.size() ? texts[static_cast<std::size_t>(column)]
+                                                         : std::wstring();
 }
 
 int ListView::ItemImage(int row) const {
-  LVITEMW item{};
-  item.mask = LVIF_IMAGE;
-  item.iItem = row;
-  if (!hwnd() || !ListView_GetItem(hwnd(), &item)) return -1;
-  return item.iImage < 0 ? -1 : item.iImage;
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return -1;
+  return rows_[static_cast<std::size_t>(row)].image;
 }
 
 LPARAM ListView::ItemData(int row) const {
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!hwnd() || !ListView_GetItem(hwnd(), &item)) return 0;
-  return item.lParam;
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return 0;
+  return rows_[static_cast<std::size_t>(row)].data;
 }
 
 std::wstring ListView::CutCellText(int row, int column) const {
@@ -368,6 +386,15 @@ bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
     case LVN_GETINFOTIPW:
       FillInfoTip(reinterpret_cast<NMLVGETINFOTIPW*>(header));
       result = 0;
+      return true;
+    case LVN_GETDISPINFOW:
+      FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(header));
+      result = 0;
+      return true;
+    case LVN_ODFINDITEMW:
+      // Typing a row's first letters finds nothing: the first column holds
+      // only the preview.
+      result = -1;
       return true;
     case LVN_ITEMCHANGED: {
       auto* change = reinterpret_cast<NMLISTVIEW*>(header);

@@ -1,5 +1,8 @@
 #pragma once
-// A report-style list with whole-row selection and a small-image list.
+// A report-style list with whole-row selection and a small-image list. The
+// rows live here and the control asks for what it shows (a virtual list):
+// handing thousands of rows to the control one cell at a time costs far more
+// than the rows themselves on some systems.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -32,7 +35,8 @@ class ListView : public Control {
   void SetColumnWidth(int index, int width);
   int column_width(int index) const;  // in pixels
 
-  // Rows are not drawn between BeginUpdate and EndUpdate.
+  // Rows are not drawn between BeginUpdate and EndUpdate; rows added in
+  // between reach the control together when it ends.
   void BeginUpdate();
   void EndUpdate();
   void Clear();
@@ -75,6 +79,10 @@ class ListView : public Control {
 
  private:
   void InsertColumns();
+  // Tells the control how many rows there are.
+  void ShowRowCount();
+  // LVN_GETDISPINFO: what the control shows of one cell.
+  void FillDisplayInfo(NMLVDISPINFOW* info) const;
   // LVN_GETINFOTIP: the cut cell under the mouse, whole.
   void FillInfoTip(NMLVGETINFOTIPW* tip) const;
   // A named style's painting: whole rows, and the header's items.
@@ -87,6 +95,12 @@ class ListView : public Control {
   ImageList* small_images_ = nullptr;
   PopupMenu* popup_menu_ = nullptr;
   int update_depth_ = 0;
+  struct Row {
+    int image = -1;
+    std::vector<std::wstring> texts;  // one per column; the first column's is empty
+    LPARAM data = 0;
+  };
+  std::vector<Row> rows_;
 };
 
 }  // namespace zandrel::gui

@@ -1,16 +1,22 @@
 // Changes the controls hold back: the log hands its lines to the edit
 // control in batches while an operation processes messages, and at once when
 // it is read or the program waits; a progress position reaches the bar at the
-// next message point.
+// next message point; the list's rows reach its control when an update ends,
+// and the control shows what the list holds.
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include "gui/tests/win32/test_form.h"
 #include "gui/win32/application.h"
 #include "gui/win32/controls.h"
+#include "gui/win32/list_view.h"
 
 namespace zandrel::gui {
 namespace {
@@ -21,6 +27,12 @@ const char kDefinition[] = R"(
 Form HeldBackForm : THeldBackForm {
   ClientWidth = 300; ClientHeight = 200
   ProgressBar Bar { Align = bottom; Height = 17 }
+  ListView Rows {
+    Align = top; Height = 100
+    Column { Caption = "A"; Width = 40 }
+    Column { Caption = "B"; Width = 60 }
+    Column { Caption = "C"; Width = 60 }
+  }
   Memo Log { Align = client }
 }
 )";
@@ -75,6 +87,61 @@ TEST(HeldBack, LogLinesReachTheControlInBatchesAndWhollyWhenReadOrWaiting) {
   EXPECT_EQ(ControlText(edit), L"");
   log.AppendLine(L"seven");
   EXPECT_EQ(log.text(), L"seven");
+}
+
+// A cell as the list control itself answers for it.
+std::wstring ControlCell(HWND list, int row, int column) {
+  wchar_t buffer[64] = {};
+  ListView_GetItemText(list, row, column, buffer, static_cast<int>(std::size(buffer)));
+  return buffer;
+}
+
+TEST(HeldBack, ListRowsReachTheControlWhenTheUpdateEndsAndItShowsWhatTheListHolds) {
+  TestForm form(kDefinition);
+  form.Show();
+  auto& list = form.Get<ListView>(L"Rows");
+  const HWND control = list.hwnd();
+
+  list.AddItem(3, {L"first", L"1"}, 10);
+  EXPECT_EQ(ListView_GetItemCount(control), 1);
+  list.BeginUpdate();
+  list.AddItem(-1, {L"second", L"2"}, 20);
+  list.AddItem(5, {L"a text longer than the buffer the control is asked with, cut there", L"3"},
+               30);
+  EXPECT_EQ(list.item_count(), 3);
+  EXPECT_EQ(ListView_GetItemCount(control), 1);
+  list.EndUpdate();
+  ASSERT_EQ(ListView_GetItemCount(control), 3);
+
+  EXPECT_EQ(ControlCell(control, 0, 1), L"first");
+  EXPECT_EQ(ControlCell(control, 1, 2), L"2");
+  EXPECT_EQ(ControlCell(control, 0, 0), L"");
+  EXPECT_EQ(ControlCell(control, 2, 1),
+            std::wstring(L"a text longer than the buffer the control is asked with, cut there")
+                .substr(0, 63));
+  EXPECT_EQ(ControlCell(control, 0, 7), L"");   // no such column
+  EXPECT_EQ(ControlCell(control, 9, 1), L"");   // no such row
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  for (const auto& [row, image, data] : {std::tuple{0, 3, 10}, {1, I_IMAGENONE, 20}, {2, 5, 30}}) {
+    item.iItem = row;
+    ASSERT_TRUE(ListView_GetItem(control, &item));
+    EXPECT_EQ(item.iImage, image);
+    EXPECT_EQ(list.ItemData(row), data);
+  }
+  EXPECT_EQ(list.ItemImage(1), -1);
+  EXPECT_EQ(list.ItemText(2, 2), L"3");
+
+  // Selection is the control's, by row.
+  list.SetItemIndex(2);
+  EXPECT_EQ(list.item_index(), 2);
+  EXPECT_EQ(list.selected_rows(), std::vector<int>{2});
+
+  list.Clear();
+  EXPECT_EQ(list.item_count(), 0);
+  EXPECT_EQ(ListView_GetItemCount(control), 0);
+  EXPECT_EQ(list.item_index(), -1);
+  EXPECT_EQ(list.ItemText(0, 1), L"");
 }
 
 }  // namespace
