@@ -42,6 +42,8 @@ class ExtractAllTest : public ::testing::Test {
   std::wstring folder = ToWide(dir.path()) + L"\\";
   testing::ProgramWindows windows;
   TForm1& form = windows.form1();
+  const std::wstring shell32 =
+      ToWide(testing::WineModulePath(testing::WineArch::kI386, u"shell32.dll"));
 };
 
 TEST_F(ExtractAllTest, NarratesEveryStepAsInTheExampleLog) {
@@ -93,8 +95,6 @@ TEST_F(ExtractAllTest, NarratesEveryStepAsInTheExampleLog) {
 }
 
 TEST_F(ExtractAllTest, WritesWhatSaveSelectedWritesForEveryGroupOfShell32) {
-  const std::wstring shell32 =
-      ToWide(testing::WineModulePath(testing::WineArch::kI386, u"shell32.dll"));
   form.AdoptSource(shell32);
   const int groups = form.ListViewIcons.item_count();
   ASSERT_GT(groups, 100);
@@ -139,8 +139,6 @@ class WatchingHost : public MainWindowHost {
 };
 
 TEST_F(ExtractAllTest, TheLogFollowsTheRunInBatchesAndIsWholeWhenItEnds) {
-  const std::wstring shell32 =
-      ToWide(testing::WineModulePath(testing::WineArch::kI386, u"shell32.dll"));
   form.AdoptSource(shell32);
   const int groups = form.ListViewIcons.item_count();
   ASSERT_GT(groups, 100);
