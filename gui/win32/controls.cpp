@@ -453,6 +453,7 @@ bool Memo::OnControlColor(HDC dc, HBRUSH& brush) {
 void Memo::Clear() {
   Application::Instance().RemovePending(this);
   pending_.clear();
+  scroll_to_end_ = false;
   if (hwnd()) SetWindowTextW(hwnd(), L"");
   has_lines_ = false;
 }
@@ -481,6 +482,10 @@ void Memo::HandOver() {
   SendMessageW(hwnd(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending_.c_str()));
   pending_.clear();
   handed_at_ = GetTickCount64();
+  if (scroll_to_end_) {
+    scroll_to_end_ = false;
+    ScrollToEnd();
+  }
 }
 
 std::wstring Memo::text() {
@@ -499,7 +504,13 @@ int Memo::line_count() {
 }
 
 void Memo::ScrollToEnd() {
-  if (hwnd()) SendMessageW(hwnd(), EM_LINESCROLL, 0, line_count());
+  if (!hwnd()) return;
+  // With lines still held back, the scroll comes with them.
+  if (!pending_.empty()) {
+    scroll_to_end_ = true;
+    return;
+  }
+  SendMessageW(hwnd(), EM_LINESCROLL, 0, SendMessageW(hwnd(), EM_GETLINECOUNT, 0, 0));
 }
 
 // --- ProgressBar ---------------------------------------------------------------

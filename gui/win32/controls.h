@@ -144,7 +144,8 @@ class Edit : public Control {
 // and redraws its scroll bar), so while a long operation processes messages
 // between its steps, lines are handed over at most every
 // kBatchIntervalMs. Reading the log, and the program waiting for input,
-// hand everything over at once.
+// hand everything over at once; scrolling to the end comes with the lines
+// still held back.
 class Memo : public Control {
  public:
   Memo(Form* owner, const ComponentDefinition& def);
@@ -172,6 +173,7 @@ class Memo : public Control {
   bool has_lines_ = false;
   std::wstring pending_;  // lines not yet in the control, each led by a line break
   ULONGLONG handed_at_ = 0;  // GetTickCount64 of the last batch
+  bool scroll_to_end_ = false;  // asked for while lines were held back
 };
 
 // A progress bar. Its position reaches the control when messages are next

@@ -80,6 +80,18 @@ TEST(HeldBack, LogLinesReachTheControlInBatchesAndWhollyWhenReadOrWaiting) {
   app.FlushPending();
   EXPECT_EQ(ControlText(edit), L"one\r\ntwo\r\nthree\r\nfour\r\nfive");
 
+  // Scrolling to the end waits for held lines and comes with them.
+  for (int i = 0; i < 60; ++i) log.AppendLine(L"line " + std::to_wstring(i));
+  log.ScrollToEnd();
+  EXPECT_EQ(ControlText(edit), L"one\r\ntwo\r\nthree\r\nfour\r\nfive");
+  app.FlushPending();
+  const auto lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+  EXPECT_EQ(lines, 65);
+  RECT client{};
+  GetClientRect(edit, &client);
+  const auto last_shown = SendMessageW(edit, EM_CHARFROMPOS, 0, MAKELPARAM(2, client.bottom - 2));
+  EXPECT_EQ(HIWORD(last_shown), lines - 1);
+
   // Clearing drops what was held back.
   log.AppendLine(L"six");
   log.Clear();
