@@ -6,6 +6,11 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 pidfile="$displayfile.pid"
 case "$action" in
   start)
+    # A session started again replaces the one before: its display goes too.
+    if [ -f "$pidfile" ]; then
+      kill "$(cat "$pidfile")" 2>/dev/null || true
+      rm -f "$pidfile"
+    fi
     if [ -z "$DISPLAY" ]; then
       n=90
       while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
