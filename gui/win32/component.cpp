@@ -251,9 +251,13 @@ void Control::Invalidate() {
   if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void Control::Repaint() {
+void Control::HandOverPending() {
   FlushPending(FlushKind::kNow);
   Application::Instance().RemovePending(this);
+}
+
+void Control::Repaint() {
+  HandOverPending();
   if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 

@@ -121,6 +121,8 @@ class Control : public Component {
   void SetFocus();
   void BringToFront();
   void Invalidate();
+  // Hands held-back changes to the system now (see Application::AddPending).
+  void HandOverPending();
   void Repaint();
 
   // Arranges the children by their docking inside this control's client area.

@@ -53,7 +53,7 @@ void MainWindowHost::HideAndReset() {
 // draw the same pixels twice, and each paint of a themed control is costly
 // on some systems.
 void MainWindowHost::Refresh() {
-  form_.ProgressBarZandrel.FlushPending(gui::FlushKind::kNow);
+  form_.ProgressBarZandrel.HandOverPending();
   form_.ProgressBarZandrel.Invalidate();
   if (form_.hwnd()) UpdateWindow(form_.hwnd());
 }
