@@ -8,13 +8,32 @@ function(zandrel_warnings target)
                                            -Wno-restrict)
 endfunction()
 
+# 32 or 64: the width of the program this tree builds (config/build_target.h).
+math(EXPR ZANDREL_PROGRAM_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+
 if(ZANDREL_WIN32)
   enable_language(RC)
   add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
                           _WIN32_WINNT=0x0A00 WINVER=0x0A00 _WIN32_IE=0x0A00)
   add_link_options(-static -static-libgcc -static-libstdc++)
 
-  # Tests of this tree run under Wine in a prefix inside the build folder.
+  # The one place the two Windows builds differ: the 32-bit program (the one
+  # shipped) runs under Debian's wine wrapper, which takes the 32-bit loader,
+  # in a 64-bit prefix where it really meets WOW64; the 64-bit program runs
+  # under the 64-bit loader called directly, which also works on machines that
+  # cannot execute 32-bit Linux programs.
+  if(ZANDREL_PROGRAM_BITS EQUAL 64)
+    set(ZANDREL_MANIFEST_ARCHITECTURE amd64)
+    set(ZANDREL_WINE_LOADER /usr/lib/wine/wine64)
+  else()
+    set(ZANDREL_MANIFEST_ARCHITECTURE x86)
+    set(ZANDREL_WINE_LOADER wine)
+  endif()
+
+  # Tests of this tree run under Wine in a prefix inside the build folder. The
+  # build itself never starts Wine: the prefix is made by the test session's
+  # first step (or the wineprefix target, for running the program by hand), so
+  # the tree compiles and links on a machine whose Wine cannot run it.
   set(ZANDREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   set(ZANDREL_DISPLAY_FILE ${CMAKE_BINARY_DIR}/xvfb.display)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
@@ -23,12 +42,11 @@ if(ZANDREL_WIN32)
   # Must be set before the first add_executable: targets copy it when created.
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 
-  add_custom_command(
-    OUTPUT ${ZANDREL_WINEPREFIX}/.zandrel-ready
-    COMMAND ${CMAKE_SOURCE_DIR}/cmake/make-wineprefix.sh ${ZANDREL_WINEPREFIX} win10
-    COMMENT "Creating the Wine prefix (Windows 10) for the tests"
+  add_custom_target(wineprefix
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/make-wineprefix.sh ${CMAKE_BINARY_DIR}/wine-run.sh
+            ${ZANDREL_WINEPREFIX} win10
+    COMMENT "Making the Wine prefix (Windows 10) of this tree"
     VERBATIM)
-  add_custom_target(wineprefix ALL DEPENDS ${ZANDREL_WINEPREFIX}/.zandrel-ready)
 
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -36,13 +54,14 @@ if(ZANDREL_WIN32)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
   # One Xvfb display and one persistent wineserver for the whole test run.
+  # The session's start makes the prefix when the tree has none yet.
   add_test(NAME wine_session_start
-           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-session.sh ${ZANDREL_WINEPREFIX}
-                   ${ZANDREL_DISPLAY_FILE} start)
-  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session)
+           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-session.sh ${CMAKE_BINARY_DIR}/wine-run.sh
+                   ${ZANDREL_WINEPREFIX} ${ZANDREL_DISPLAY_FILE} start)
+  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session TIMEOUT 600)
   add_test(NAME wine_session_stop
-           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-session.sh ${ZANDREL_WINEPREFIX}
-                   ${ZANDREL_DISPLAY_FILE} stop)
+           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-session.sh ${CMAKE_BINARY_DIR}/wine-run.sh
+                   ${ZANDREL_WINEPREFIX} ${ZANDREL_DISPLAY_FILE} stop)
   set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session)
 else()
   find_package(GTest REQUIRED)
@@ -110,7 +129,6 @@ function(zandrel_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
   if(ZANDREL_WIN32)
-    add_dependencies(${name} wineprefix)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session)
   endif()
 endfunction()

@@ -1,11 +1,14 @@
 #!/bin/sh
-# start|stop a test session: a private Xvfb display (unless DISPLAY is set) and
-# a persistent wineserver, so that each Wine test starts in milliseconds.
-prefix="$1"; displayfile="$2"; action="$3"
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# start|stop a test session: the tree's Wine prefix (made when missing), a
+# private Xvfb display (unless DISPLAY is set) and a persistent wineserver, so
+# that each Wine test starts in milliseconds.
+#   wine-session.sh WINE-RUN PREFIX DISPLAYFILE start|stop
+run="$1"; prefix="$2"; displayfile="$3"; action="$4"
+export WINEPREFIX="$prefix"
 pidfile="$displayfile.pid"
 case "$action" in
   start)
+    "$(dirname "$0")/make-wineprefix.sh" "$run" "$prefix" win10 || exit 1
     # A session started again replaces the one before: its display goes too.
     if [ -f "$pidfile" ]; then
       kill "$(cat "$pidfile")" 2>/dev/null || true
@@ -26,7 +29,11 @@ case "$action" in
     export DISPLAY
     wineserver -k </dev/null >/dev/null 2>&1 || true
     wineserver -p </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    if ! "$run" cmd /c exit </dev/null >"$prefix.session.log" 2>&1; then
+      echo "Wine did not start in $prefix:" >&2
+      sed 's/^/  /' "$prefix.session.log" >&2
+      exit 1
+    fi
     exit 0
     ;;
   stop)
@@ -39,5 +46,5 @@ case "$action" in
     exit 0
     ;;
 esac
-echo "usage: $0 PREFIX DISPLAYFILE start|stop" >&2
+echo "usage: $0 WINE-RUN PREFIX DISPLAYFILE start|stop" >&2
 exit 2

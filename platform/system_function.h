@@ -9,7 +9,8 @@ namespace zandrel::platform {
 
 // The address of an exported function of a system DLL that is already loaded
 // in every process (user32, kernel32, dwmapi once linked, ...), or null when
-// this system does not have it. Fn is the function's pointer type.
+// this system does not have it. Fn is the function's pointer type; name may
+// also be an ordinal, MAKEINTRESOURCEA(n).
 template <class Fn>
 Fn SystemFunction(const wchar_t* module, const char* name) {
   HMODULE loaded = GetModuleHandleW(module);

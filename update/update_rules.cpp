@@ -58,18 +58,27 @@ void AppendLine(std::u16string& out, std::u16string_view line) {
   out += u"\r\n";
 }
 
+// "Zandrel" or "Zandrel-x64": the name of a build's packages before its ending.
+std::u16string PackageBase(PackageBuild build) {
+  return GetAppPrefix() + (build == PackageBuild::k64Bit ? u"-x64" : u"");
+}
+
 }  // namespace
 
 std::u16string GetAppPrefix() { return u"Zandrel"; }
-std::u16string GetSetupName() { return GetAppPrefix() + u"-setup.exe"; }
-std::u16string GetZipName() { return GetAppPrefix() + u".zip"; }
+std::u16string GetSetupName(PackageBuild build) {
+  return PackageBase(build) + u"-setup.exe";
+}
+std::u16string GetZipName(PackageBuild build) {
+  return PackageBase(build) + u".zip";
+}
 
 std::u16string ProductBase(std::u16string_view server_url) {
   return std::u16string(server_url) + GetAppPrefix() + u"/";
 }
 
-std::u16string PackageUrl(std::u16string_view base, bool portable) {
-  return std::u16string(base) + (portable ? GetZipName() : GetSetupName());
+std::u16string PackageUrl(std::u16string_view base, bool portable, PackageBuild build) {
+  return std::u16string(base) + (portable ? GetZipName(build) : GetSetupName(build));
 }
 
 std::u16string TrimVersionText(std::u16string_view body) {

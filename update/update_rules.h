@@ -10,20 +10,29 @@
 #include <string>
 #include <string_view>
 
+#include "config/build_target.h"
+
 namespace zandrel::update {
 
 // The product folder on the servers and the base of the package names.
 std::u16string GetAppPrefix();
-// "Zandrel-setup.exe", the installer package.
-std::u16string GetSetupName();
-// "Zandrel.zip", the portable package.
-std::u16string GetZipName();
+
+// The packages of a release: the 32-bit program's and the 64-bit program's
+// lie side by side in the one product folder, under one version file.
+enum class PackageBuild { k32Bit, k64Bit };
+inline constexpr PackageBuild kThisBuild =
+    config::kProgramBits == 64 ? PackageBuild::k64Bit : PackageBuild::k32Bit;
+
+// "Zandrel-setup.exe" ("Zandrel-x64-setup.exe"), the installer package.
+std::u16string GetSetupName(PackageBuild build = kThisBuild);
+// "Zandrel.zip" ("Zandrel-x64.zip"), the portable package.
+std::u16string GetZipName(PackageBuild build = kThisBuild);
 
 // server_url + prefix + "/": the product's folder on one server.
 std::u16string ProductBase(std::u16string_view server_url);
 // The package to download from a product folder: the zip for a portable copy,
-// the installer otherwise.
-std::u16string PackageUrl(std::u16string_view base, bool portable);
+// the installer otherwise, of the given build.
+std::u16string PackageUrl(std::u16string_view base, bool portable, PackageBuild build = kThisBuild);
 
 // The version file's body without the blanks and control characters (codes
 // up to 32, and 127) at either end; everything between stays.

@@ -2,12 +2,12 @@
 
 #include <commctrl.h>
 
-
 #include "gui/win32/application.h"
 #include "gui/win32/component_factory.h"
 #include "gui/win32/form.h"
 #include "core/text.h"
 #include "platform/wide.h"
+#include "platform/window_subclass.h"
 
 namespace zandrel::gui {
 
@@ -135,7 +135,7 @@ Control::~Control() {
 
 Control* Control::FromHandle(HWND hwnd) {
   DWORD_PTR data = 0;
-  if (!hwnd || !GetWindowSubclass(hwnd, &Control::SubclassProc, 1, &data)) return nullptr;
+  if (!platform::GetWindowSubclassData(hwnd, &Control::SubclassProc, 1, &data)) return nullptr;
   return reinterpret_cast<Control*>(data);
 }
 

@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "config/build_target.h"
 #include "gui/win32/application.h"
 #include "mainwindow/win32/main_window_parts.h"
 #include "platform/file_info_utils.h"
@@ -114,7 +115,8 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate() {
   const std::wstring exe = platform::ExecutablePath();
-  std::wstring title = caption() + L" " + platform::GetFileVersion(exe) + L" " + L"(32-bit)";
+  std::wstring title = caption() + L" " + platform::GetFileVersion(exe) + L" (" +
+                       std::to_wstring(config::kProgramBits) + L"-bit)";
   if (portable()) title += L" Portable";
   SetCaption(title);
   DragAcceptFiles(hwnd(), TRUE);

@@ -38,8 +38,14 @@ TEST(UpdateVersions, CompareComponentWiseWithMissingAndBadPartsAsZero) {
 TEST(UpdateUrls, PackagesFileNamesAndEscapes) {
   const std::u16string base = ProductBase(u"http://host/download/");
   EXPECT_EQ(base, u"http://host/download/Zandrel/");
-  EXPECT_EQ(PackageUrl(base, true), u"http://host/download/Zandrel/Zandrel.zip");
-  EXPECT_EQ(PackageUrl(base, false), u"http://host/download/Zandrel/Zandrel-setup.exe");
+  EXPECT_EQ(PackageUrl(base, true, PackageBuild::k32Bit),
+            u"http://host/download/Zandrel/Zandrel.zip");
+  EXPECT_EQ(PackageUrl(base, false, PackageBuild::k32Bit),
+            u"http://host/download/Zandrel/Zandrel-setup.exe");
+  EXPECT_EQ(PackageUrl(base, true, PackageBuild::k64Bit),
+            u"http://host/download/Zandrel/Zandrel-x64.zip");
+  EXPECT_EQ(PackageUrl(base, false, PackageBuild::k64Bit),
+            u"http://host/download/Zandrel/Zandrel-x64-setup.exe");
 
   EXPECT_EQ(ExtractUrlFileName(u"http://host/a/Zandrel.zip"), u"Zandrel.zip");
   EXPECT_EQ(ExtractUrlFileName(u"http://host/a/"), u"http://host/a/");

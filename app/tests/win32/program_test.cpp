@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_folder.h"
+#include "config/build_target.h"
 #include "platform/wide.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -89,7 +90,8 @@ TEST(Program, TitleCarriesTheFileVersionAndASecondCopyEndsSilently) {
   ASSERT_TRUE(first.started());
   const auto windows = WaitForWindows(first.pid(), L"TForm1");
   ASSERT_EQ(windows.size(), 1u);
-  EXPECT_EQ(WindowText(windows[0]), L"Zandrel " ZANDREL_VERSION_TEXT L" (32-bit)");
+  EXPECT_EQ(WindowText(windows[0]), L"Zandrel " ZANDREL_VERSION_TEXT L" (" +
+                                        std::to_wstring(zandrel::config::kProgramBits) + L"-bit)");
 
   Process second(kProgram, L"\"C:\\windows\\notepad.exe\"");
   ASSERT_TRUE(second.started());

@@ -13,6 +13,7 @@
 #include "icons/group_sizes.h"
 #include "icons/pe_reader.h"
 #include "platform/wide.h"
+#include "tests/support/build_bits.h"
 #include "tests/support/memory_resource_module.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/temp_folder.h"
@@ -197,11 +198,22 @@ TEST_F(MainWindowTest, StartsWithTheDesignedControlState) {
   EXPECT_TRUE(form.EditSorcePath.text().empty());
   EXPECT_TRUE(form.general_menu_flag());
   EXPECT_EQ(form.listing().module(), nullptr);
-  // The title: design caption, the program's file version, the bitness; this
-  // test program runs as a portable copy.
+}
+
+// The title: design caption, the program's file version, the bitness; this
+// test program runs as a portable copy.
+TEST_F(MainWindowTest, TitleNamesThe32BitProgram) {
+  ZANDREL_ONLY_IN_THE_BUILD_OF(32, "the title of the 32-bit program");
   const std::wstring title = form.caption();
   EXPECT_EQ(title.rfind(L"Zandrel ", 0), 0u) << title;
   EXPECT_TRUE(title.ends_with(L" (32-bit) Portable")) << title;
+}
+
+TEST_F(MainWindowTest, TitleNamesThe64BitProgram) {
+  ZANDREL_ONLY_IN_THE_BUILD_OF(64, "the title of the 64-bit program");
+  const std::wstring title = form.caption();
+  EXPECT_EQ(title.rfind(L"Zandrel ", 0), 0u) << title;
+  EXPECT_TRUE(title.ends_with(L" (64-bit) Portable")) << title;
 }
 
 // Rows the list must show for a module, computed from the portable reader.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "config/build_target.h"
 #include "core/file_io.h"
 #include "core/text.h"
 #include "mainwindow/win32/main_window.h"
@@ -257,7 +258,8 @@ TEST_F(SourcesTest, ShortcutsResolveThroughTheShellLinkAndTheRawScan) {
   Drop({folder + L"damaged.lnk"});
   EXPECT_EQ(mainwindow::ResolveShortcut(folder + L"missing.lnk"), L"");
   EXPECT_EQ(mainwindow::ResolveShortcut(folder + L"notes.txt"), L"");
-  EXPECT_TRUE(platform::RunningUnderWow64());  // a 32-bit program on a 64-bit prefix
+  // A 32-bit program on a 64-bit prefix runs under WOW64, a 64-bit one does not.
+  EXPECT_EQ(platform::RunningUnderWow64(), config::kProgramBits == 32);
 }
 
 TEST_F(SourcesTest, SaveProposesANameAndCompletesTheExtensionAfterTheDialog) {
@@ -353,7 +355,6 @@ TEST_F(OutputFolderTest, DefaultFolderModeFollowsTheSourceBelowMyPictures) {
 
 }  // namespace
 }  // namespace zandrel
-
 
 namespace zandrel {
 namespace {

@@ -9,6 +9,7 @@
 #include "core/bytes.h"
 #include "core/file_io.h"
 #include "platform/wide.h"
+#include "tests/support/build_bits.h"
 
 namespace zandrel::platform {
 namespace {
@@ -96,6 +97,7 @@ std::uint16_t MachineOf(const std::wstring& path) {
 }
 
 TEST(Wow64Redirection, ShowsTheRealSystemFolderWhileSwitchedOff) {
+  ZANDREL_ONLY_IN_THE_BUILD_OF(32, "a 32-bit process under WOW64");
   ASSERT_TRUE(RunningUnderWow64());  // a 32-bit program on a 64-bit prefix
   wchar_t system[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
@@ -106,6 +108,17 @@ TEST(Wow64Redirection, ShowsTheRealSystemFolderWhileSwitchedOff) {
     EXPECT_EQ(MachineOf(kernel), IMAGE_FILE_MACHINE_AMD64);
   }
   EXPECT_EQ(MachineOf(kernel), IMAGE_FILE_MACHINE_I386);
+}
+
+TEST(Wow64Redirection, A64BitProcessSeesTheSystemFolderAsItIs) {
+  ZANDREL_ONLY_IN_THE_BUILD_OF(64, "a 64-bit process, which WOW64 does not redirect");
+  EXPECT_FALSE(RunningUnderWow64());
+  wchar_t system[MAX_PATH] = {};
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  const std::wstring kernel = std::wstring(system) + L"\\kernel32.dll";
+  EXPECT_EQ(MachineOf(kernel), IMAGE_FILE_MACHINE_AMD64);
+  Wow64RedirectionOff off;  // nothing to switch off
+  EXPECT_EQ(MachineOf(kernel), IMAGE_FILE_MACHINE_AMD64);
 }
 
 }  // namespace

@@ -39,6 +39,12 @@ using Reply = LoopbackHttpServer::Reply;
 const wchar_t kInternetSettings[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
+// This build's packages: a 64-bit copy asks for its own.
+const std::u16string kZip = update::GetZipName();
+const std::u16string kSetup = update::GetSetupName();
+const std::string kZipPath = "/download/Zandrel/" + ToUtf8(kZip);
+const std::string kSetupPath = "/download/Zandrel/" + ToUtf8(kSetup);
+
 std::u16string ServerUrl(const LoopbackHttpServer& server) {
   return u"http://" + FromUtf8(server.host()) + u"/download/";
 }
@@ -150,9 +156,9 @@ TEST_F(UpdateTest, TheFirstServerWithAVersionAnswersAndNamesThePackageOfThisCopy
   // The primary down: the mirror's version, and the package on the mirror.
   ASSERT_TRUE(update::GetServerVersion({closed, ServerUrl(mirror)}, true, version, url));
   EXPECT_EQ(version, u"1.2.3.4");
-  EXPECT_EQ(url, ServerUrl(mirror) + u"Zandrel/Zandrel.zip");
+  EXPECT_EQ(url, ServerUrl(mirror) + u"Zandrel/" + kZip);
   ASSERT_TRUE(update::GetServerVersion({closed, ServerUrl(mirror)}, false, version, url));
-  EXPECT_EQ(url, ServerUrl(mirror) + u"Zandrel/Zandrel-setup.exe");
+  EXPECT_EQ(url, ServerUrl(mirror) + u"Zandrel/" + kSetup);
 
   // A 404, a 204 and a blank file each send the check on to the mirror.
   for (const LoopbackHttpServer::Reply& reply :
@@ -160,7 +166,7 @@ TEST_F(UpdateTest, TheFirstServerWithAVersionAnswersAndNamesThePackageOfThisCopy
         LoopbackHttpServer::Reply::With(" \r\n\t \r\n")}) {
     primary.Route("/download/Zandrel/version.txt", reply);
     ASSERT_TRUE(update::GetServerVersion(servers, true, version, url)) << reply.status;
-    EXPECT_EQ(url, ServerUrl(mirror) + u"Zandrel/Zandrel.zip");
+    EXPECT_EQ(url, ServerUrl(mirror) + u"Zandrel/" + kZip);
   }
   // Both answering: the primary alone is asked.
   primary.Route("/download/Zandrel/version.txt", Reply::With("2.0"));
@@ -227,7 +233,7 @@ TEST_F(UpdateTest, AShowingChecksAndTheForcedBoxMovesTheDownloadButton) {
   EXPECT_EQ(form.LabelServerVersion.caption(), L"999.0");
   EXPECT_EQ(form.LabelLocalVersion.caption(), Local());
   EXPECT_EQ(form.outcome.compare_result, 1);
-  EXPECT_EQ(form.outcome.download_url, ServerUrl(primary) + u"Zandrel/Zandrel.zip");
+  EXPECT_EQ(form.outcome.download_url, ServerUrl(primary) + u"Zandrel/" + kZip);
   EXPECT_TRUE(form.ButtonDownload.enabled());
   EXPECT_TRUE(form.GroupBoxOption.enabled());
   form.CheckBoxForceUpdate.SetChecked(true);
@@ -289,17 +295,16 @@ TEST_F(UpdateTest, APortableDownloadLandsBesideTheProgramAndFailuresAndCancelsLe
   EXPECT_TRUE(opened.empty());
 
   // A missing package: back to idle, saying nothing was downloaded.
-  form.outcome.download_url = ServerUrl(primary) + u"Zandrel/Zandrel.zip";
+  form.outcome.download_url = ServerUrl(primary) + u"Zandrel/" + kZip;
   form.ButtonDownloadClick();
   EXPECT_EQ(form.LabelUpDate.caption(), L"Файлы обновления не загружены!");
   EXPECT_EQ(form.download_tag(), 0);
   EXPECT_TRUE(form.ButtonClose.enabled());
   EXPECT_TRUE(form.GroupBoxOption.enabled());
-  EXPECT_FALSE(ReadFile(ToWide(dir.path()) + L"\\Zandrel.zip"));
+  EXPECT_FALSE(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)));
 
   // Cancelled halfway through a transfer that stalls.
-  primary.Route("/download/Zandrel/Zandrel.zip",
-                Reply::With(package).Pieces(5000).Stalled());
+  primary.Route(kZipPath, Reply::With(package).Pieces(5000).Stalled());
   g_window = &form;
   const UINT_PTR timer = SetTimer(nullptr, 0, 400, &ClickCancel);
   form.ButtonDownloadClick();
@@ -310,17 +315,17 @@ TEST_F(UpdateTest, APortableDownloadLandsBesideTheProgramAndFailuresAndCancelsLe
   EXPECT_EQ(form.ButtonDownload.GetText(gui::kCaption), L"Скачать");
   EXPECT_FALSE(form.ProgressBarUpdate.visible());
   EXPECT_EQ(form.ProgressBarUpdate.position(), 0);
-  EXPECT_FALSE(ReadFile(ToWide(dir.path()) + L"\\Zandrel.zip"));
+  EXPECT_FALSE(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)));
 }
 
 TEST_F(UpdateTest, TheInstallerStartsQuietOrPlainAndThePortableScriptReplacesTheProgram) {
   TForm10& form = Window(Options());
-  primary.Route("/download/Zandrel/Zandrel-setup.exe", Reply::With("MZ installer"));
-  primary.Route("/download/Zandrel/Zandrel.zip", Reply::With("PK archive"));
-  const std::wstring installer = update::GetTempFolder() + L"Zandrel-setup.exe";
+  primary.Route(kSetupPath, Reply::With("MZ installer"));
+  primary.Route(kZipPath, Reply::With("PK archive"));
+  const std::wstring installer = update::GetTempFolder() + ToWide(kSetup);
 
   form.portable = false;
-  form.outcome.download_url = ServerUrl(primary) + u"Zandrel/Zandrel-setup.exe";
+  form.outcome.download_url = ServerUrl(primary) + u"Zandrel/" + kSetup;
   form.CheckBoxQuickUpdate.SetChecked(true);
   form.ButtonDownloadClick();
   EXPECT_EQ(ReadFile(installer), "MZ installer");
@@ -343,9 +348,9 @@ TEST_F(UpdateTest, TheInstallerStartsQuietOrPlainAndThePortableScriptReplacesThe
   // temporary folder, started hidden, and the process ends.
   form.portable = true;
   form.CheckBoxQuickUpdate.SetChecked(true);
-  form.outcome.download_url = ServerUrl(primary) + u"Zandrel/Zandrel.zip";
+  form.outcome.download_url = ServerUrl(primary) + u"Zandrel/" + kZip;
   form.ButtonDownloadClick();
-  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\Zandrel.zip"), "PK archive");
+  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)), "PK archive");
   ASSERT_EQ(opened.size(), 3u);
   EXPECT_EQ(opened[2].show, SW_HIDE);
   EXPECT_EQ(opened[2].parameters, L"");
@@ -354,8 +359,8 @@ TEST_F(UpdateTest, TheInstallerStartsQuietOrPlainAndThePortableScriptReplacesThe
   EXPECT_EQ(script.rfind(update::GetTempFolder() + L"update_", 0), 0u) << script;
   const std::optional<std::string> text = ReadFile(script);
   ASSERT_TRUE(text);
-  const std::u16string expected = update::UpdateScriptText(
-      FromWide(ToWide(dir.path()) + L"\\"), u"Zandrel.exe", u"Zandrel.zip");
+  const std::u16string expected =
+      update::UpdateScriptText(FromWide(ToWide(dir.path()) + L"\\"), u"Zandrel.exe", kZip);
   EXPECT_EQ(FromUtf8(*text), expected);  // the folder is ASCII here
   EXPECT_EQ(std::count(text->begin(), text->end(), '\n'), 19);
   DeleteFileW(script.c_str());
@@ -370,7 +375,7 @@ TEST_F(UpdateTest, TheStartUpCheckOffersANewerVersionAndYesDownloadsItInTheWindo
     return answer;
   };
   primary.Route("/download/Zandrel/version.txt", Reply::With("999.0"));
-  primary.Route("/download/Zandrel/Zandrel.zip", Reply::With("PK new"));
+  primary.Route(kZipPath, Reply::With("PK new"));
   {
     // No: nothing else happens.
     TForm10& form = Window(options);
@@ -395,7 +400,7 @@ TEST_F(UpdateTest, TheStartUpCheckOffersANewerVersionAndYesDownloadsItInTheWindo
   g_window = nullptr;
   EXPECT_EQ(asked.size(), 1u);
   EXPECT_EQ(form.outcome.server_version, u"999.0");
-  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\Zandrel.zip"), "PK new");
+  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)), "PK new");
   ASSERT_FALSE(opened.empty());
   DeleteFileW(opened.back().file.c_str());
 }
@@ -403,10 +408,10 @@ TEST_F(UpdateTest, TheStartUpCheckOffersANewerVersionAndYesDownloadsItInTheWindo
 TEST_F(UpdateTest, TheReleaseLayoutServesThisVersionAndAnArchiveTheScriptCanUnpack) {
   const std::wstring release = ToWide(FromUtf8(ZANDREL_RELEASE_DIR)) + L"\\Zandrel\\";
   const std::optional<std::string> version = ReadFile(release + L"version.txt");
-  const std::optional<std::string> archive = ReadFile(release + L"Zandrel.zip");
+  const std::optional<std::string> archive = ReadFile(release + ToWide(kZip));
   ASSERT_TRUE(version && archive);
   primary.Route("/download/Zandrel/version.txt", Reply::With(*version));
-  primary.Route("/download/Zandrel/Zandrel.zip", Reply::With(*archive));
+  primary.Route(kZipPath, Reply::With(*archive));
   std::u16string server_version, url;
   ASSERT_TRUE(update::GetServerVersion({ServerUrl(primary)}, true, server_version, url));
   EXPECT_EQ(server_version, FromUtf8(ZANDREL_VERSION_TEXT));
