@@ -16,10 +16,13 @@ look=${4:-plain}
 mkdir -p "$out"
 source tools/setup-machine.sh
 zandrel_setup_machine xdotool openbox
+# The tree this machine runs (ZANDREL_WINDOWS_TREE forces one).
+zandrel_choose_windows_tree
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Zandrel wineprefix >/dev/null
-build="$PWD/build/win32"
+cmake --preset "$zandrel_tree" >/dev/null
+cmake --build --preset "$zandrel_tree" --target Zandrel wineprefix >/dev/null
+build="$PWD/build/$zandrel_tree"
+wine="$build/wine-run.sh"
 app=$(mktemp -d)
 cp "$build/Zandrel.exe" "$app/"
 cp -r "$build/Language" "$app/"
@@ -36,7 +39,7 @@ mkdir -p "$app/sample"
 module="$app/sample/$(basename "$source_module")"
 cp "$source_module" "$module"
 
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$build/wineprefix"
 zandrel_start_display
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
@@ -48,7 +51,7 @@ wm=$!
 trap cleanup EXIT
 wineserver -k >/dev/null 2>&1 || true
 
-wine "$app/Zandrel.exe" "$(winepath -w "$module")" >/dev/null 2>&1 &
+"$wine" "$app/Zandrel.exe" "$("$wine" winepath -w "$module")" >/dev/null 2>&1 &
 main=""
 for _ in $(seq 120); do
   main=$(xdotool search --name '^Zandrel ' 2>/dev/null | head -n 1 || true)

@@ -10,18 +10,20 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench --target reader_bench hostile_bench zandrel-cli >/dev/null
 source tools/setup-machine.sh
 zandrel_setup_machine icoextract time
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target listing_bench extract_bench language_bench wineprefix >/dev/null
+# The main window's figures come from the tree this machine runs.
+zandrel_choose_windows_tree
+cmake --preset "$zandrel_tree" >/dev/null
+cmake --build --preset "$zandrel_tree" --target listing_bench extract_bench language_bench wineprefix >/dev/null
 
 echo "== portable reader (host build, optimised)"
 build/bench/tools/reader_bench
 echo "== crafted hostile modules next to real ones (host build, optimised)"
 build/bench/tools/hostile_bench
 
-build="$root/build/win32"
+build="$root/build/$zandrel_tree"
 session="$root/cmake/wine-session.sh"
-sh "$session" "$build/wineprefix" "$build/xvfb.display" start
-trap 'sh "$session" "$build/wineprefix" "$build/xvfb.display" stop' EXIT
+sh "$session" "$build/wine-run.sh" "$build/wineprefix" "$build/xvfb.display" start
+trap 'sh "$session" "$build/wine-run.sh" "$build/wineprefix" "$build/xvfb.display" stop' EXIT
 work="$build/bench"
 rm -rf "$work" && mkdir -p "$work"
 
@@ -41,10 +43,10 @@ best_ms() {
   echo "$best"
 }
 
-echo "== listing through the main window (under Wine)"
+echo "== listing through the main window ($zandrel_tree, under Wine)"
 listing=$("$build/wine-run.sh" "$build/tools/listing_bench.exe")
 echo "$listing"
-echo "== extract all through the main window (under Wine)"
+echo "== extract all through the main window ($zandrel_tree, under Wine)"
 extracting=$("$build/wine-run.sh" "$build/tools/extract_bench.exe" "Z:$work")
 echo "$extracting"
 

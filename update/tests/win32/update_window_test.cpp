@@ -405,6 +405,9 @@ TEST_F(UpdateTest, TheStartUpCheckOffersANewerVersionAndYesDownloadsItInTheWindo
   DeleteFileW(opened.back().file.c_str());
 }
 
+// The layout the release target makes for this build (Zandrel.zip, or
+// Zandrel-x64.zip beside the same version.txt), served as it lies: a portable
+// copy of this build finds the version and downloads its own archive.
 TEST_F(UpdateTest, TheReleaseLayoutServesThisVersionAndAnArchiveTheScriptCanUnpack) {
   const std::wstring release = ToWide(FromUtf8(ZANDREL_RELEASE_DIR)) + L"\\Zandrel\\";
   const std::optional<std::string> version = ReadFile(release + L"version.txt");
@@ -416,6 +419,16 @@ TEST_F(UpdateTest, TheReleaseLayoutServesThisVersionAndAnArchiveTheScriptCanUnpa
   ASSERT_TRUE(update::GetServerVersion({ServerUrl(primary)}, true, server_version, url));
   EXPECT_EQ(server_version, FromUtf8(ZANDREL_VERSION_TEXT));
   EXPECT_EQ(update::CompareVersions(server_version, FromUtf8(ZANDREL_VERSION_TEXT)), 0);
+  EXPECT_EQ(url, ServerUrl(primary) + u"Zandrel/" + kZip);
+  TForm10& form = Window(Options());
+  form.portable = true;
+  form.outcome.download_url = url;
+  form.ButtonDownloadClick();
+  EXPECT_EQ(primary.hits(kZipPath), 1);
+  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)), archive);
+  ASSERT_EQ(opened.size(), 1u);  // the update script
+  DeleteFileW(opened[0].file.c_str());
+
   // The archive holds the program and its language files at the paths
   // relative to the program folder (a zip names each entry twice: in its
   // local header and in the central directory).
