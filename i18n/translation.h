@@ -7,7 +7,8 @@
 //
 // Keys the engine looks up, all compared without regard to letter case:
 //   <window>.Caption                          the caption of every window but the main one
-//   <window>.<component>.<property>           Caption, Hint, Title, Text, TextHint
+//   <window>.<component>.<property>           Caption, Hint, Title, Text, TextHint,
+//                                             FileType1..FileType4 (a file dialog's types)
 //   <window>.<component>.Columns[<i>].Caption a list view's column
 //   <window>.<component>.Tabs [<i>]           a line of a tab control's tab list
 // Texts that are empty, "-" or a whole number are never looked up. A key the
@@ -28,8 +29,9 @@
 namespace zandrel::i18n {
 
 // The text properties a translator can address, in the order they are tried.
-inline constexpr std::u16string_view kTextProperties[] = {u"Caption", u"Hint", u"Title", u"Text",
-                                                         u"TextHint"};
+inline constexpr std::u16string_view kTextProperties[] = {u"Caption",   u"Hint",      u"Title",
+                                                          u"Text",      u"TextHint",  u"FileType1",
+                                                          u"FileType2", u"FileType3", u"FileType4"};
 
 // One component of a window as the engine sees it.
 class TranslatableComponent {

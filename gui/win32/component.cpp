@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "gui/win32/application.h"
 #include "gui/win32/component_factory.h"
 #include "gui/win32/form.h"
@@ -20,6 +22,30 @@ int g_next_control_id = 1000;
 bool IsTextProperty(std::u16string_view name) {
   return name == u"Caption" || name == u"Hint" || name == u"Title" || name == u"Text" ||
          name == u"TextHint";
+}
+
+// "Anchors": the edges of the window a placed control keeps its distance to
+// ("left,top" unless given; "left,right" stretches it with the window).
+unsigned ParseAnchors(const ComponentDefinition& def) {
+  const std::u16string text = def.String(u"Anchors", u"left,top");
+  unsigned anchors = 0;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = std::min(text.find(u',', start), text.size());
+    const std::u16string edge = text.substr(start, comma - start);
+    if (edge == u"left")
+      anchors |= Control::kAnchorLeft;
+    else if (edge == u"top")
+      anchors |= Control::kAnchorTop;
+    else if (edge == u"right")
+      anchors |= Control::kAnchorRight;
+    else if (edge == u"bottom")
+      anchors |= Control::kAnchorBottom;
+    else
+      throw DefinitionError("unknown Anchors edge in " + ToUtf8(def.name));
+    start = comma + 1;
+  }
+  return anchors;
 }
 
 Align ParseAlign(const ComponentDefinition& def) {
@@ -109,6 +135,7 @@ Control::Control(Form* owner, const ComponentDefinition& def)
   width_ = static_cast<int>(def.Integer(u"Width"));
   height_ = static_cast<int>(def.Integer(u"Height"));
   align_ = ParseAlign(def);
+  anchors_ = ParseAnchors(def);
   margins_ = {static_cast<LONG>(def.Integer(u"MarginLeft")),
               static_cast<LONG>(def.Integer(u"MarginTop")),
               static_cast<LONG>(def.Integer(u"MarginRight")),
@@ -325,11 +352,22 @@ void Control::LayoutChildren() {
       place(c, r);
     }
   }
+  // A placed control anchored to the right or bottom follows what the window
+  // grew by beyond its design size (a stretched one grows with it).
+  const SIZE growth = owner() && owner() != this ? owner()->Growth() : SIZE{0, 0};
   for (Control* c : children_) {
     if (c->align_ != Align::kNone) continue;
     const int x = origin.x + Scale(c->left_);
     const int y = origin.y + Scale(c->top_);
     RECT r{x, y, x + Scale(c->width_), y + Scale(c->height_)};
+    if (c->anchors_ & kAnchorRight) {
+      r.right += growth.cx;
+      if (!(c->anchors_ & kAnchorLeft)) r.left += growth.cx;
+    }
+    if (c->anchors_ & kAnchorBottom) {
+      r.bottom += growth.cy;
+      if (!(c->anchors_ & kAnchorTop)) r.top += growth.cy;
+    }
     c->FitToContent(r);
     place(c, r);
   }

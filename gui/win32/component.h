@@ -113,6 +113,8 @@ class Control : public Component {
   int height() const { return height_; }
   Align align() const { return align_; }
   void SetDesignBounds(int left, int top, int width, int height);
+  // The window edges a placed (undocked) control keeps its distance to.
+  static constexpr unsigned kAnchorLeft = 1, kAnchorTop = 2, kAnchorRight = 4, kAnchorBottom = 8;
 
   bool visible() const { return visible_; }
   virtual void SetVisible(bool visible);
@@ -201,6 +203,7 @@ class Control : public Component {
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   RECT margins_{};
   Align align_ = Align::kNone;
+  unsigned anchors_ = kAnchorLeft | kAnchorTop;
   bool visible_ = true;
   bool enabled_ = true;
   bool hand_cursor_ = false;

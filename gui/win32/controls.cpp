@@ -1,7 +1,10 @@
 #include "gui/win32/controls.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 #include <uxtheme.h>
+
+#include <utility>
 
 #include "core/text.h"
 #include "gui/win32/application.h"
@@ -412,7 +415,56 @@ bool Edit::OnControlColor(HDC dc, HBRUSH& brush) {
 }
 
 bool Edit::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (msg == WM_LBUTTONUP) FireEvent(on_click);
+  if (on_click) {
+    switch (msg) {
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+        pressed_ = true;
+        break;
+      case WM_LBUTTONUP: {
+        // A click is a press and a release on the field: a release alone (the
+        // end of a double-click in a dialog that closed over the field) is not.
+        const POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        RECT client{};
+        GetClientRect(hwnd(), &client);
+        if (std::exchange(pressed_, false) && PtInRect(&client, at)) {
+          const LRESULT up = DefSubclassProc(hwnd(), msg, wp, lp);
+          FireEvent(on_click);
+          result = up;
+          return true;
+        }
+        break;
+      }
+      case WM_CAPTURECHANGED:
+      case WM_KILLFOCUS:
+        pressed_ = false;
+        break;
+      case WM_GETDLGCODE: {
+        // Enter and Space reach a field that acts on a click, like a button.
+        const auto* key = reinterpret_cast<const MSG*>(lp);
+        result = DefSubclassProc(hwnd(), msg, wp, lp);
+        if (key && key->message == WM_KEYDOWN &&
+            (key->wParam == VK_RETURN || key->wParam == VK_SPACE))
+          result |= DLGC_WANTMESSAGE;
+        return true;
+      }
+      case WM_KEYDOWN:
+        if (wp == VK_RETURN || wp == VK_SPACE) {
+          FireEvent(on_click);
+          result = 0;
+          return true;
+        }
+        break;
+      case WM_CHAR:
+        if (wp == L'\r' || wp == L' ') {
+          result = 0;
+          return true;
+        }
+        break;
+      default:
+        break;
+    }
+  }
   return StyledEdgeMessage(hwnd(), msg, wp, lp,
                            read_only_ ? ColorRole::kFace : ColorRole::kWindow, result);
 }

@@ -136,6 +136,7 @@ class Edit : public Control {
 
  private:
   bool read_only_ = false;
+  bool pressed_ = false;  // the left button went down on the field
 };
 
 // The multi-line log. Lines are appended at the end without rewriting the

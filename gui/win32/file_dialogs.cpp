@@ -17,6 +17,10 @@ void Check(HRESULT hr, const wchar_t* what) {
   if (FAILED(hr)) throw platform::Win32Error(what, static_cast<DWORD>(hr));
 }
 
+// The text properties of the file types' display names.
+constexpr std::wstring_view kFileTypeProperties[] = {L"FileType1", L"FileType2", L"FileType3",
+                                                     L"FileType4"};
+
 std::optional<std::wstring> ResultPath(IFileDialog* dialog) {
   ComPtr<IShellItem> item;
   if (FAILED(dialog->GetResult(item.Put())) || !item) return std::nullopt;
@@ -38,9 +42,22 @@ FileDialog::FileDialog(Form* owner, const ComponentDefinition& def) : Component(
   path_must_exist_ = def.Boolean(u"PathMustExist", false);
   for (const auto& child : def.children) {
     if (child.kind != u"FileType") throw DefinitionError("file dialogs hold only FileType entries");
+    if (file_types_.size() == std::size(kFileTypeProperties))
+      throw DefinitionError("too many file types in a file dialog");
     file_types_.push_back({platform::ToWide(child.String(u"DisplayName")),
                            platform::ToWide(child.String(u"FileMask"))});
+    Stored(kFileTypeProperties[file_types_.size() - 1]) = file_types_.back().display_name;
   }
+}
+
+std::vector<std::wstring_view> FileDialog::TextProperties() const {
+  std::vector<std::wstring_view> properties{kTitle};
+  for (std::size_t i = 0; i < file_types_.size(); ++i) properties.push_back(kFileTypeProperties[i]);
+  return properties;
+}
+
+std::wstring FileDialog::FileTypeName(std::size_t index) const {
+  return GetText(kFileTypeProperties[index]);
 }
 
 bool FileDialog::Execute(HWND owner_window) {
@@ -56,8 +73,11 @@ bool FileDialog::Execute(HWND owner_window) {
         L"The file dialog cannot be created");
   const std::wstring title = GetText(kTitle);
   if (!title.empty()) dialog->SetTitle(title.c_str());
+  std::vector<std::wstring> names;
+  for (std::size_t i = 0; i < file_types_.size(); ++i) names.push_back(FileTypeName(i));
   std::vector<COMDLG_FILTERSPEC> specs;
-  for (const auto& t : file_types_) specs.push_back({t.display_name.c_str(), t.mask.c_str()});
+  for (std::size_t i = 0; i < file_types_.size(); ++i)
+    specs.push_back({names[i].c_str(), file_types_[i].mask.c_str()});
   if (!specs.empty()) {
     dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
     dialog->SetFileTypeIndex(1);

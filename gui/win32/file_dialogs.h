@@ -15,12 +15,16 @@ namespace zandrel::gui {
 class FileDialog : public Component {
  public:
   FileDialog(Form* owner, const ComponentDefinition& def);
-  std::vector<std::wstring_view> TextProperties() const override { return {kTitle}; }
+  // The title, then the display name of each file type in order
+  // ("FileType1", "FileType2", ...), so language files name them too.
+  std::vector<std::wstring_view> TextProperties() const override;
 
   struct FileType {
-    std::wstring display_name;
+    std::wstring display_name;  // as defined; the current text is FileTypeName
     std::wstring mask;
   };
+  // The current display name of a file type (0 = the first).
+  std::wstring FileTypeName(std::size_t index) const;
   const std::vector<FileType>& file_types() const { return file_types_; }
   bool is_save() const { return save_; }
 

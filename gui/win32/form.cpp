@@ -3,6 +3,7 @@
 #include <dwmapi.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "core/text.h"
 #include "gui/win32/application.h"
@@ -316,8 +317,55 @@ void Form::OnTextChanged(std::wstring_view property) {
 void Form::Show() {
   if (on_show) Application::Instance().Invoke(on_show);
   SetVisible(true);
-  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  ShowWindow(hwnd(), std::exchange(show_command_, SW_SHOWNORMAL));
   UpdateWindow(hwnd());
+}
+
+SIZE Form::Growth() const {
+  RECT client{};
+  if (!hwnd() || IsIconic(hwnd()) || !GetClientRect(hwnd(), &client)) return {0, 0};
+  const LONG dx = client.right - Scale(static_cast<int>(def_.Integer(u"ClientWidth", 400)));
+  const LONG dy = client.bottom - Scale(static_cast<int>(def_.Integer(u"ClientHeight", 300)));
+  return {std::max(dx, LONG{0}), std::max(dy, LONG{0})};
+}
+
+Form::Placement Form::placement() const {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  if (!hwnd() || !GetWindowPlacement(hwnd(), &wp)) return {};
+  const bool maximized =
+      wp.showCmd == SW_SHOWMAXIMIZED || (IsIconic(hwnd()) && (wp.flags & WPF_RESTORETOMAXIMIZED));
+  return {wp.rcNormalPosition, maximized};
+}
+
+void Form::RestorePlacement(const Placement& placement) {
+  if (!hwnd()) return;
+  RECT normal = placement.normal;
+  // Workspace coordinates: the primary monitor's work area starts at 0, 0.
+  HMONITOR monitor = MonitorFromRect(&normal, MONITOR_DEFAULTTONULL);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!monitor) {
+    // Stored for a monitor that is gone: the nearest one takes the window.
+    monitor = MonitorFromRect(&normal, MONITOR_DEFAULTTONEAREST);
+    if (!monitor || !GetMonitorInfoW(monitor, &info)) return;
+    const RECT& work = info.rcWork;
+    const LONG w = std::min(normal.right - normal.left, work.right - work.left);
+    const LONG h = std::min(normal.bottom - normal.top, work.bottom - work.top);
+    normal.left = work.left + (work.right - work.left - w) / 2;
+    normal.top = work.top + (work.bottom - work.top - h) / 2;
+    normal.right = normal.left + w;
+    normal.bottom = normal.top + h;
+  }
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(hwnd(), &wp);
+  wp.rcNormalPosition = normal;
+  const bool shown = IsWindowVisible(hwnd()) != FALSE;
+  wp.showCmd = shown ? (placement.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL) : SW_HIDE;
+  wp.flags = 0;
+  SetWindowPlacement(hwnd(), &wp);
+  if (!shown) show_command_ = placement.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
 }
 
 void Form::Hide() {
@@ -577,6 +625,15 @@ LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         info->ptMinTrackSize.x = Scale(static_cast<int>(def_.Integer(u"MinWidth")));
       if (def_.Has(u"MinHeight"))
         info->ptMinTrackSize.y = Scale(static_cast<int>(def_.Integer(u"MinHeight")));
+      if (def_.Has(u"MinClientWidth") || def_.Has(u"MinClientHeight")) {
+        // The smallest client area, as a window size for this frame and DPI.
+        RECT r{0, 0, Scale(static_cast<int>(def_.Integer(u"MinClientWidth"))),
+               Scale(static_cast<int>(def_.Integer(u"MinClientHeight")))};
+        AdjustRect(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)),
+                   static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)), dpi_);
+        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, r.right - r.left);
+        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, r.bottom - r.top);
+      }
       return 0;
     }
     case WM_DPICHANGED: {

@@ -80,6 +80,21 @@ class Form : public Control {
   const std::wstring& class_name() const { return class_name_; }
 
   UINT dpi() const { return dpi_; }
+  // How much the client area exceeds the designed size now, in pixels
+  // (never less than nothing): what anchored controls follow.
+  SIZE Growth() const;
+
+  // Where the window sits when it is not maximised (workspace coordinates,
+  // as GetWindowPlacement gives them), and whether it is maximised.
+  struct Placement {
+    RECT normal{};
+    bool maximized = false;
+  };
+  Placement placement() const;
+  // Puts the window at a stored place: on a monitor where it can be seen
+  // (centred on the nearest one otherwise, no larger than its work area). A
+  // hidden window keeps hidden and shows maximised at its next Show.
+  void RestorePlacement(const Placement& placement);
   void Show();
   void Hide();
   // Sends the close request; a modal window then ends its modal loop.
@@ -144,6 +159,7 @@ class Form : public Control {
   Button* designed_default_ = nullptr;  // "Default = true" in the definition
   bool modal_ = false;
   bool modal_done_ = false;
+  int show_command_ = SW_SHOWNORMAL;  // of the next Show
   bool built_ = false;
 };
 

@@ -28,6 +28,7 @@ ListView::ListView(Form* owner, const ComponentDefinition& def) : Control(owner,
     c.caption = ToWide(child.String(u"Caption"));
     c.width = static_cast<int>(child.Integer(u"Width", 50));
     c.min_width = static_cast<int>(child.Integer(u"MinWidth", 0));
+    c.stretch = child.Boolean(u"Stretch", false);
     columns_.push_back(c);
   }
 }
@@ -126,6 +127,26 @@ void ListView::SetColumnWidth(int index, int width) {
   const int needed = std::max(Scale(c.min_width), FittingWidth(index));
   if (ListView_GetColumnWidth(hwnd(), index) < needed)
     ListView_SetColumnWidth(hwnd(), index, needed);
+  if (c.stretch) stretch_natural_ = -1;  // taken afresh from the width just set
+  FitStretchedColumn();
+}
+
+void ListView::FitStretchedColumn() {
+  if (!hwnd()) return;
+  // What the window grew by beyond its design size: the list's own width
+  // passes through other values while the window is laid out.
+  const int growth = owner() ? owner()->Growth().cx : 0;
+  for (int i = 0; i < column_count(); ++i) {
+    if (!columns_[i].stretch) continue;
+    if (stretch_natural_ < 0) {
+      stretch_natural_ = ListView_GetColumnWidth(hwnd(), i);
+      stretch_base_ = growth;
+    }
+    const int width =
+        std::max<int>(Scale(columns_[i].min_width), stretch_natural_ + (growth - stretch_base_));
+    if (ListView_GetColumnWidth(hwnd(), i) != width) ListView_SetColumnWidth(hwnd(), i, width);
+    return;
+  }
 }
 
 int ListView::column_width(int index) const {
@@ -410,6 +431,11 @@ bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
 }
 
 bool ListView::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_SIZE) {
+    result = DefSubclassProc(hwnd(), msg, wp, lp);
+    FitStretchedColumn();
+    return true;
+  }
   if (msg == WM_NOTIFY && !PlainLook()) {
     auto* header = reinterpret_cast<NMHDR*>(lp);
     if (header->code == NM_CUSTOMDRAW && header->hwndFrom == ListView_GetHeader(hwnd())) {

@@ -24,8 +24,9 @@ class ListView : public Control {
 
   struct Column {
     std::wstring caption;
-    int width = 50;     // at 96 DPI
-    int min_width = 0;  // at 96 DPI
+    int width = 50;        // at 96 DPI
+    int min_width = 0;     // at 96 DPI
+    bool stretch = false;  // takes the width the other columns leave
   };
   int column_count() const { return static_cast<int>(columns_.size()); }
   std::wstring column_caption(int index) const { return columns_.at(index).caption; }
@@ -34,6 +35,8 @@ class ListView : public Control {
   // The column's minimum width always holds.
   void SetColumnWidth(int index, int width);
   int column_width(int index) const;  // in pixels
+  // Gives the stretched column ("Stretch = true") the room the others leave.
+  void FitStretchedColumn();
 
   // Rows are not drawn between BeginUpdate and EndUpdate; rows added in
   // between reach the control together when it ends.
@@ -92,6 +95,11 @@ class ListView : public Control {
   void FitCaptions();
   static constexpr int kHeaderTextMargin = 6;  // at 96 DPI, each side
   std::vector<Column> columns_;
+  // The width the stretched column was last given and how much the window
+  // had grown beyond its design size then (pixels): the column grows and
+  // shrinks with the window from there.
+  int stretch_natural_ = -1;
+  int stretch_base_ = 0;
   ImageList* small_images_ = nullptr;
   PopupMenu* popup_menu_ = nullptr;
   int update_depth_ = 0;

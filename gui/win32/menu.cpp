@@ -337,7 +337,8 @@ bool MenuOwnerMessage(HFONT font, UINT dpi, UINT msg, LPARAM lp) {
   return false;
 }
 
-void PopupMenu::Popup(int x, int y) {
+bool PopupMenu::Popup(int x, int y) {
+  FireEvent(on_popup);
   // The bitmaps and entries are destroyed after the menu that shows them.
   Parts parts;
   platform::UniqueMenu menu = Build(items_, parts);
@@ -350,7 +351,9 @@ void PopupMenu::Popup(int x, int y) {
       static_cast<UINT>(TrackPopupMenuEx(menu.get(), flags, x, y, window, nullptr));
   shown_ = nullptr;
   menu.reset();
-  if (chosen != 0) PostMessageW(window, Form::kMenuCommandMessage, chosen, 0);
+  if (chosen == 0) return false;
+  PostMessageW(window, Form::kMenuCommandMessage, chosen, 0);
+  return true;
 }
 
 }  // namespace zandrel::gui

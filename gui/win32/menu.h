@@ -123,9 +123,14 @@ class PopupMenu : public Component {
   std::vector<Component*> ChildComponents() const override;
   ImageList* images() const { return images_; }
 
-  // Shows the menu at a screen point; returns when it closes. A chosen item's
-  // click runs after this returns, from the window's message queue.
-  void Popup(int x, int y);
+  void BindEvents(const HandlerLookup& lookup) override { on_popup = lookup(u"OnPopup"); }
+  // Runs as the menu is about to show: items may be switched on or off.
+  Handler on_popup;
+
+  // Shows the menu at a screen point; returns when it closes, true when an
+  // item was chosen. The chosen item's click runs after this returns, from
+  // the window's message queue.
+  bool Popup(int x, int y);
   // The menu being shown, or null.
   HMENU shown_menu() const { return shown_; }
 

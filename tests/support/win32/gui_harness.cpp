@@ -91,7 +91,7 @@ void PopupWatcher::Sweep() {
     } else if (cls == L"#32770") {
       if (AnswerIfFileDialog(hwnd)) continue;
       message_boxes_.push_back(MessageBoxText(hwnd));
-      PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+      PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(message_box_answer_), 0);
       PostMessageW(hwnd, WM_CLOSE, 0, 0);
     } else if (gui::Form* form = gui::Form::FromHandle(hwnd); form && form->is_modal()) {
       modal_windows_.push_back(form->class_name());

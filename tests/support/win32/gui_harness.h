@@ -27,6 +27,8 @@ class PopupWatcher {
   PopupWatcher& operator=(const PopupWatcher&) = delete;
 
   const std::vector<std::wstring>& message_boxes() const { return message_boxes_; }
+  // The button message boxes are answered with (IDOK unless set).
+  void AnswerMessageBoxesWith(int button) { message_box_answer_ = button; }
   // The next file dialog gets this name typed in and is confirmed; an empty
   // text cancels it. Without a queued answer a file dialog is cancelled.
   void AnswerFileDialog(const std::wstring& name) { file_answers_.push_back(name); }
@@ -51,6 +53,7 @@ class PopupWatcher {
   std::vector<std::wstring> proposed_names_;
   std::vector<std::wstring> modal_windows_;
   int menus_closed_ = 0;
+  int message_box_answer_ = IDOK;
 };
 
 // Folder of the running test program, with a trailing backslash.
