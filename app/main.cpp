@@ -11,7 +11,10 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace zandrel;
-  if (app::AnotherCopyRunning()) ExitProcess(0);
+  if (app::AnotherCopyRunning()) {
+    app::HandOverToRunningCopy();
+    ExitProcess(0);
+  }
   SetThreadLocale(1049);  // Russian (Russia)
 
   gui::Application& application = gui::Application::Instance();

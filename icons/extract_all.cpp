@@ -43,8 +43,8 @@ void RefreshProgress(ProgressView& progress, OperationsHost& host) {
 // Steps from the group search to the summary; runs with the module open.
 // module_bytes: the module file's size, which bounds what the run writes.
 void ExtractGroups(const ResourceModule& module, std::uint64_t module_bytes,
-                   std::u16string_view target_folder,
-                   ProgressView& progress, LogView& log, OperationsHost& host, Narrator& say) {
+                   std::u16string_view target_folder, ProgressView& progress, LogView& log,
+                   OperationsHost& host, Narrator& say, ExtractAllResult& result) {
   say.Item(u"LangSearchingIconGroups");
   const std::vector<std::u16string> groups = CollectGroupNames(module);
   say.Item(u"LangSearchCompleted");
@@ -52,6 +52,7 @@ void ExtractGroups(const ResourceModule& module, std::uint64_t module_bytes,
     say.Item(u"LangNoIconGroupsFound");
     return;
   }
+  result.groups = groups.size();
 
   const std::size_t count = groups.size();
   const std::u16string count_text = ToDecimalUnsigned(count);
@@ -81,6 +82,7 @@ void ExtractGroups(const ResourceModule& module, std::uint64_t module_bytes,
                            WriteMode::kLog, say.catalogue(), &log, &budget)) {
       names.MarkWritten(file_name);
       ++succeeded;
+      result.written = succeeded;
       say.Item(u"LangSuccessfully");
     } else {
       say.Item(u"LangError2");
@@ -101,9 +103,11 @@ void ExtractGroups(const ResourceModule& module, std::uint64_t module_bytes,
 
 }  // namespace
 
-void ExtractAllIconsWithProgress(std::u16string_view exe_file, std::u16string_view output_dir,
-                                 ProgressView& progress, LogView& log, OperationsHost& host,
-                                 const MessageCatalogue& catalogue) {
+ExtractAllResult ExtractAllIconsWithProgress(std::u16string_view exe_file,
+                                             std::u16string_view output_dir, ProgressView& progress,
+                                             LogView& log, OperationsHost& host,
+                                             const MessageCatalogue& catalogue) {
+  ExtractAllResult result;
   Narrator say(log, catalogue);
   log.Clear();
   say.Item(u"LangStartingExtractIcons");
@@ -111,15 +115,17 @@ void ExtractAllIconsWithProgress(std::u16string_view exe_file, std::u16string_vi
   if (!FileExists(exe_file)) {
     say.Item(u"LangFileNotFound");
     say.Item(u"LangCheckPath", exe_file);
-    return;
+    return result;
   }
 
   const std::u16string target_folder = ExtractAllTargetFolder(exe_file, output_dir);
+  result.folder = target_folder;
   say.Item(u"LangSaveFolder", target_folder);
   if (!DirectoryExists(target_folder)) {
     if (!ForceDirectories(target_folder)) {
       say.Item(u"LangFailedCreateFolder");
-      return;
+      result.folder_failed = true;
+      return result;
     }
     say.Item(u"LangFolderCreated");
   }
@@ -129,7 +135,7 @@ void ExtractAllIconsWithProgress(std::u16string_view exe_file, std::u16string_vi
   if (!opened.module) {
     say.Item(u"LangERRORFailedLoadFile");
     say.Item(u"LangErrorCode", ToDecimalUnsigned(opened.error_code));
-    return;
+    return result;
   }
   say.Item(u"LangFileLoadedSuccessfully");
 
@@ -143,12 +149,13 @@ void ExtractAllIconsWithProgress(std::u16string_view exe_file, std::u16string_vi
   };
   try {
     ExtractGroups(*opened.module, FileSize(exe_file).value_or(0), target_folder, progress, log,
-                  host, say);
+                  host, say, result);
   } catch (...) {
     finish();
     throw;
   }
   finish();
+  return result;
 }
 
 }  // namespace zandrel::icons

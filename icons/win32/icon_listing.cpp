@@ -15,6 +15,7 @@
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
 #include "icons/icon_image.h"
+#include "icons/pe_reader.h"
 #include "platform/handles.h"
 #include "platform/wide.h"
 
@@ -162,7 +163,7 @@ int IconListing::AddGroupPreview(const std::u16string& group_name,
   }
 }
 
-void IconListing::Load(const std::wstring& exe_file) {
+ListingResult IconListing::Load(const std::wstring& exe_file) {
   gui::Application& app = gui::Application::Instance();
   Clear();
   ResetPreviews();
@@ -172,9 +173,9 @@ void IconListing::Load(const std::wstring& exe_file) {
   app.ProcessMessages();
   Sleep(0);
 
-  if (!FileExists(FromWide(exe_file))) return;
+  if (!FileExists(FromWide(exe_file))) return {};
   std::unique_ptr<LoaderResourceModule> module = LoaderResourceModule::Open(exe_file);
-  if (!module) return;
+  if (!module) return {false, GetLastError()};
 
   bool complete = false;
   struct Finish {
@@ -191,7 +192,16 @@ void IconListing::Load(const std::wstring& exe_file) {
   } finish{*this, module, complete};
 
   const std::vector<std::u16string> names = CollectGroupNames(*module);
-  if (names.empty()) return;
+  if (names.empty()) {
+    // A loader may take any file that merely begins like a module as data
+    // (Wine's does); the reader tells a module without icons from a file
+    // whose headers are not a module's, which the system calls a bad format.
+    PeOpenError why = PeOpenError::kNone;
+    if (!PeResourceModule::FromFile(FromWide(exe_file), &why) &&
+        (why == PeOpenError::kNotPe || why == PeOpenError::kBadHeaders))
+      return {false, ERROR_BAD_EXE_FORMAT};
+    return {true, 0};
+  }
 
   {
     // Rows are drawn once, together, when the bracket closes.
@@ -226,6 +236,7 @@ void IconListing::Load(const std::wstring& exe_file) {
   list_.SetColumnWidth(0, 40);
   if (previews_.count() > 0) list_.SetColumnWidth(1, previews_.design_width() + 20);
   for (int c = 2; c < list_.column_count(); ++c) list_.SetColumnWidth(c, LVSCW_AUTOSIZE_USEHEADER);
+  return {true, 0};
 }
 
 }  // namespace zandrel::icons

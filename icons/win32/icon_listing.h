@@ -18,12 +18,19 @@ class ProgressBar;
 
 namespace zandrel::icons {
 
+// What a listing met: whether the file opened as a module, and when an
+// existing file did not, the system's reason.
+struct ListingResult {
+  bool opened = false;
+  DWORD error = 0;
+};
+
 class IconListing {
  public:
   IconListing(gui::ListView& list, gui::ImageList& previews, gui::ProgressBar& progress);
 
   // Lists the icon groups of a module file (LoadIconsToListView).
-  void Load(const std::wstring& exe_file);
+  ListingResult Load(const std::wstring& exe_file);
   // Empties the list and the previews and releases the module (ClearIconResources).
   void Clear();
   // The module of the rows on show, or null.

@@ -52,6 +52,9 @@ const std::pair<const wchar_t*, void (TForm1::*)()> kHandlers[] = {
     {L"SavePngMenuClick", &TForm1::SavePngMenuClick},
     {L"SaveAllPngMenuClick", &TForm1::SaveAllPngMenuClick},
     {L"CopyIconMenuClick", &TForm1::CopyIconMenuClick},
+    {L"OpenFolderMenuClick", &TForm1::OpenFolderMenuClick},
+    {L"PopupMenuIconsPopup", &TForm1::PopupMenuPopup},
+    {L"PopupMenu_GeneralPopup", &TForm1::PopupMenuPopup},
     {L"ListViewIconsBeginDrag", &TForm1::ListViewIconsBeginDrag},
     {L"MemoZandrelMouseMove", &TForm1::MemoZandrelMouseMove},
     {L"ThemeAutoClick", &TForm1::ThemeAutoClick},
@@ -85,6 +88,8 @@ TForm1::TForm1(const settings::SettingsLocation& settings, MainWindowLinks links
       SavePngMenu(Get<gui::MenuItem>(L"SavePngMenu")),
       SaveAllPngMenu(Get<gui::MenuItem>(L"SaveAllPngMenu")),
       CopyIconMenu(Get<gui::MenuItem>(L"CopyIconMenu")),
+      OpenFolderMenuIcons(Get<gui::MenuItem>(L"OpenFolderMenuIcons")),
+      PopupMenuIcons(Get<gui::PopupMenu>(L"PopupMenuIcons")),
       PopupMenu_General(Get<gui::PopupMenu>(L"PopupMenu_General")),
       ThemeMenu(Get<gui::MenuItem>(L"ThemeMenu")),
       ThemeAuto(Get<gui::MenuItem>(L"ThemeAuto")),
@@ -92,6 +97,7 @@ TForm1::TForm1(const settings::SettingsLocation& settings, MainWindowLinks links
       ThemeDark(Get<gui::MenuItem>(L"ThemeDark")),
       LanguageMenu(Get<gui::MenuItem>(L"LanguageMenu")),
       EmbedFolderMenu(Get<gui::MenuItem>(L"EmbedFolderMenu")),
+      OpenFolderMenu(Get<gui::MenuItem>(L"OpenFolderMenu")),
       FileOpenDialogSorce(Get<gui::FileDialog>(L"FileOpenDialogSorce")),
       FileSaveDialogIcon(Get<gui::FileDialog>(L"FileSaveDialogIcon")),
       FileSaveDialogPng(Get<gui::FileDialog>(L"FileSaveDialogPng")),
@@ -122,6 +128,7 @@ void TForm1::FormCreate() {
   DragAcceptFiles(hwnd(), TRUE);
   prev_embed_menu_state_ = false;
   LoadNastr();
+  LoadWindowPlacement();
 }
 
 void TForm1::FormActivate() {

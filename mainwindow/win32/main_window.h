@@ -41,6 +41,13 @@ class TForm1 : public gui::Form {
   gui::BuiltForm<TForm1> built_;
 
  public:
+  // The window class a second copy finds the running one by, and the tag of
+  // the WM_COPYDATA that hands it the second copy's first argument.
+  static constexpr wchar_t kWindowClass[] = L"TForm1";
+  static constexpr ULONG_PTR kHandedSourceTag = 0x5A44524C;
+  // Posted to itself once a handed source has been taken in.
+  static constexpr UINT kAdoptHandedSourceMessage = WM_APP + 20;
+
   TForm1(const settings::SettingsLocation& settings, MainWindowLinks links);
   ~TForm1() override;
 
@@ -57,6 +64,8 @@ class TForm1 : public gui::Form {
   std::wstring PortablePath() const { return settings_.PortablePath(); }
   void LoadNastr();
   void SaveNastr();
+  // The size, place and maximised state the window had when it last closed.
+  void LoadWindowPlacement();
   // The Explorer verb: its state is the presence of its registry keys.
   void RegisterContextMenu();
   void UnregisterContextMenu();
@@ -86,6 +95,10 @@ class TForm1 : public gui::Form {
   void FinishAdoption();
   // The command-line source (run on activation when an argument is present).
   void CommandLineSource();
+  // A source handed over by a second copy (its first argument; none when it
+  // had none): the window comes to the front, restored when minimised, and
+  // takes the argument exactly as a command-line source.
+  void AdoptHandedSource(const std::optional<std::wstring>& argument);
 
   const icons::IconListing& listing() const { return listing_; }
   // What a drag of these rows carries: their .ico files, written to this
@@ -117,6 +130,8 @@ class TForm1 : public gui::Form {
   gui::MenuItem& SavePngMenu;
   gui::MenuItem& SaveAllPngMenu;
   gui::MenuItem& CopyIconMenu;
+  gui::MenuItem& OpenFolderMenuIcons;
+  gui::PopupMenu& PopupMenuIcons;
   gui::PopupMenu& PopupMenu_General;
   gui::MenuItem& ThemeMenu;
   gui::MenuItem& ThemeAuto;
@@ -124,6 +139,7 @@ class TForm1 : public gui::Form {
   gui::MenuItem& ThemeDark;
   gui::MenuItem& LanguageMenu;
   gui::MenuItem& EmbedFolderMenu;
+  gui::MenuItem& OpenFolderMenu;
   gui::FileDialog& FileOpenDialogSorce;
   gui::FileDialog& FileSaveDialogIcon;
   gui::FileDialog& FileSaveDialogPng;
@@ -154,6 +170,10 @@ class TForm1 : public gui::Form {
   // every image into a chosen folder.
   void SavePngMenuClick();
   void SaveAllPngMenuClick();
+  // Explorer on the output folder ("Открыть папку"), from either menu.
+  void OpenFolderMenuClick();
+  // Either menu opens: "Открыть папку" is on when the folder exists.
+  void PopupMenuPopup();
   void MemoZandrelMouseMove();
   void UnCheckTheme();
   void ThemeAutoClick();
@@ -171,13 +191,34 @@ class TForm1 : public gui::Form {
   bool PreviewKey(const MSG& msg) override;
 
  private:
+  // Gives the list the focus back when a handler that showed a dialog for
+  // its row ends, however it ends: the row stays selected, and the next
+  // Enter saves a row again instead of pressing the default button.
+  class ListFocusOnExit {
+   public:
+    explicit ListFocusOnExit(TForm1& form) : form_(form) {}
+    ~ListFocusOnExit() { form_.ListViewIcons.SetFocus(); }
+    ListFocusOnExit(const ListFocusOnExit&) = delete;
+    ListFocusOnExit& operator=(const ListFocusOnExit&) = delete;
+
+   private:
+    TForm1& form_;
+  };
+
   void ResetGeneralMenuFlag() { SpeedButton_GeneralMenu.allow_all_up = true; }
   // The style the system preference asks for.
   void FollowSystemTheme();
   void UpdateSaveIconMenu();
+  // The folder "Извлечь все" writes into, when it exists; empty otherwise.
+  std::wstring OutputFolderOnDisk() const;
   // The group position a row shows in its "Индекс" column; -1 when none.
   int GroupIndexOfRow(int row) const;
   void OnDropFiles(HDROP drop);
+  // WM_COPYDATA from a second copy: kept and taken after the sender is let go.
+  bool TakeHandedSource(const COPYDATASTRUCT& data);
+  // An existing file is adopted; a missing one is reported unless `once`
+  // says it was reported before.
+  void TakeSourceArgument(std::wstring argument, bool once);
 
   // Writes or removes the verb as the menu item says, and tells the shell.
   void ApplyContextMenuChoice();
@@ -199,7 +240,12 @@ class TForm1 : public gui::Form {
   bool prev_embed_menu_state_ = false;  // FPrevEmbedMenuState
   // The command-line argument whose missing file was already reported.
   std::wstring reported_missing_argument_;
+  // Sources handed over by second copies, waiting for their posted message.
+  std::vector<std::optional<std::wstring>> handed_sources_;
   bool command_line_taken_ = false;  // by the first activation
+  // False while the source is a file the system does not open as a module:
+  // "Извлечь все" stays off until a module lists.
+  bool source_listable_ = true;
   platform::RunTempFolder transfer_folder_;
 };
 

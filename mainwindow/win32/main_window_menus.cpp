@@ -17,7 +17,9 @@ void TForm1::SpeedButton_GeneralMenuClick() {
     const RECT button = SpeedButton_GeneralMenu.PixelBounds();
     POINT corner{button.right, button.bottom};
     ClientToScreen(hwnd(), &corner);
-    PopupMenu_General.Popup(corner.x, corner.y);
+    // Any command chosen re-arms the button, so the next click opens the
+    // menu again; only a menu dismissed without one leaves it to reset.
+    if (PopupMenu_General.Popup(corner.x, corner.y)) ResetGeneralMenuFlag();
   } else {
     SpeedButton_GeneralMenu.allow_all_up = true;
     EndMenu();

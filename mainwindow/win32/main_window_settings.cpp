@@ -8,6 +8,7 @@
 #include "settings/ini_document.h"
 #include "settings/settings_rules.h"
 #include "settings/win32/ansi_codec_win32.h"
+#include "settings/window_bounds.h"
 
 namespace zandrel {
 
@@ -37,6 +38,15 @@ void TForm1::LoadNastr() {
   if (EditPathExtract.text().empty()) EditPathExtract.SetTextValue(mainwindow::DefaultOutputFolder());
 }
 
+void TForm1::LoadWindowPlacement() {
+  const settings::IniDocument ini = settings::ReadSettingsForLoading(PortablePath());
+  const auto bounds = settings::ReadWindowBounds(ini, settings::kMainWindowSection);
+  if (!bounds) return;
+  RestorePlacement(
+      {RECT{bounds->left, bounds->top, bounds->left + bounds->width, bounds->top + bounds->height},
+       bounds->maximized});
+}
+
 void TForm1::SaveNastr() {
   // A registry that refuses the verb is reported, and the settings the user
   // changed in this run are still written.
@@ -58,6 +68,13 @@ void TForm1::SaveNastr() {
                   CheckBoxSavePath.checked() ? FromWide(EditPathExtract.text()) : u"");
   for (gui::MenuItem* item : ThemeMenu.items())
     ini.WriteBool(section, FromWide(item->name()), item->checked());
+  if (hwnd()) {
+    const Placement place = placement();
+    const RECT& r = place.normal;
+    settings::WriteWindowBounds(
+        ini, settings::kMainWindowSection,
+        {r.left, r.top, r.right - r.left, r.bottom - r.top, place.maximized});
+  }
   settings::SaveIniFile(path, ini);
 }
 

@@ -50,13 +50,23 @@ void TForm1::FinishAdoption() {
   const std::wstring source = EditSorcePath.text();
   if (source.empty() || !IsExistingFile(source)) return;
   ButtonBrowseFolder.SetEnabled(!CheckBoxNoChangePath.checked());
+  if (!source_listable_) {
+    // Not a module: nothing to extract, whatever the previous source allowed.
+    ButtonAllZandrel.SetEnabled(false);
+    return;
+  }
   ButtonAllZandrel.SetEnabled(true);
   SetDefaultButton(&ButtonAllZandrel);
   ButtonAllZandrel.SetFocus();
 }
 
 void TForm1::CommandLineSource() {
-  std::wstring argument = command_line_argument().value_or(L"");
+  // Closing the message box activates this window again, which runs this
+  // step again: the message is shown once for an argument, not on every return.
+  TakeSourceArgument(command_line_argument().value_or(L""), true);
+}
+
+void TForm1::TakeSourceArgument(std::wstring argument, bool once) {
   if (argument.empty()) return;
   if (argument.size() >= 2 && argument.front() == L'"' && argument.back() == L'"')
     argument = argument.substr(1, argument.size() - 2);
@@ -64,12 +74,37 @@ void TForm1::CommandLineSource() {
     AdoptSource(argument);
     return;
   }
-  // Closing the message box activates this window again, which runs this
-  // step again: the message is shown once for an argument, not on every return.
-  if (reported_missing_argument_ == argument) return;
+  if (once && reported_missing_argument_ == argument) return;
   reported_missing_argument_ = argument;
   gui::ShowMessageBox(hwnd(), Lang(L"LangFileNotFound") + L" " + argument, {},
                       MB_OK | MB_ICONERROR);
+}
+
+bool TForm1::TakeHandedSource(const COPYDATASTRUCT& data) {
+  // Only what a second copy sends: a path's characters, nothing longer than
+  // the longest path the system takes, no terminator inside.
+  constexpr DWORD kMaxBytes = 32767 * sizeof(wchar_t);
+  constexpr std::size_t kMaxWaiting = 16;
+  if (data.dwData != kHandedSourceTag || data.cbData % sizeof(wchar_t) != 0 ||
+      data.cbData > kMaxBytes || (data.cbData && !data.lpData) ||
+      handed_sources_.size() >= kMaxWaiting)
+    return false;
+  std::optional<std::wstring> argument;
+  if (data.cbData) {
+    argument.emplace(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+    if (argument->find(L'\0') != std::wstring::npos) return false;
+  }
+  // The sender waits until this message returns; the listing (and any
+  // message box) runs after it has been let go.
+  handed_sources_.push_back(std::move(argument));
+  PostMessageW(hwnd(), kAdoptHandedSourceMessage, 0, 0);
+  return true;
+}
+
+void TForm1::AdoptHandedSource(const std::optional<std::wstring>& argument) {
+  if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+  SetForegroundWindow(hwnd());
+  if (argument) TakeSourceArgument(*argument, false);
 }
 
 void TForm1::ButtonBrowseClick() {
@@ -114,6 +149,18 @@ bool TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       OnDropFiles(reinterpret_cast<HDROP>(wp));
       result = 0;
       return true;
+    case WM_COPYDATA:
+      result = lp && TakeHandedSource(*reinterpret_cast<const COPYDATASTRUCT*>(lp)) ? TRUE : FALSE;
+      return true;
+    case kAdoptHandedSourceMessage:
+      // One posted message per handed source; each takes the oldest waiting.
+      if (!handed_sources_.empty()) {
+        const std::optional<std::wstring> argument = std::move(handed_sources_.front());
+        handed_sources_.erase(handed_sources_.begin());
+        AdoptHandedSource(argument);
+      }
+      result = 0;
+      return true;
     default:
       return false;
   }
@@ -135,6 +182,7 @@ void TForm1::ButtonBrowseFolderClick() {
   if (chosen)
     EditPathExtract.SetTextValue(
         ToWide(settings::BrowsedOutputFolder(FromWide(*chosen), FromWide(EditSorcePath.text()))));
+  if (!source_listable_) return;
   ButtonAllZandrel.SetEnabled(true);
   SetDefaultButton(&ButtonAllZandrel);
   ButtonAllZandrel.SetFocus();

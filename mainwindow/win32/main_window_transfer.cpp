@@ -130,6 +130,7 @@ void TForm1::ListViewIconsBeginDrag() {
 void TForm1::SavePngMenuClick() {
   const int row = ListViewIcons.item_index();
   if (row == -1) return;
+  const ListFocusOnExit focus_back(*this);
   const int index = GroupIndexOfRow(row);
   const std::u16string source = FromWide(EditSorcePath.text());
   const std::u16string mask = FromWide(FileSaveDialogPng.file_types().at(0).mask);
@@ -152,6 +153,7 @@ void TForm1::SavePngMenuClick() {
 void TForm1::SaveAllPngMenuClick() {
   const int row = ListViewIcons.item_index();
   if (row == -1) return;
+  const ListFocusOnExit focus_back(*this);
   const int index = GroupIndexOfRow(row);
   const std::wstring output = EditPathExtract.text();
   const auto folder =

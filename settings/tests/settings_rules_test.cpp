@@ -5,6 +5,8 @@
 #include <string>
 
 #include "core/text.h"
+#include "settings/ansi_codec.h"
+#include "settings/window_bounds.h"
 
 namespace zandrel::settings {
 namespace {
@@ -95,6 +97,23 @@ TEST(OutputFolder, PickedFolderGetsASubfolderNamedAfterTheSourceFolder) {
   // Letter case is ignored beyond ASCII too, as Windows does for folder names.
   EXPECT_EQ(BrowsedOutputFolder(u"C:\\ИКОНКИ", u"D:\\Иконки\\a.exe"),
             u"C:\\ИКОНКИ\\Extracted Icons");
+}
+
+TEST(WindowBounds, ComeBackAsWrittenAndOnlyWhenSane) {
+  IniDocument ini(Windows1252Codec());
+  const WindowBounds bounds{-8, 40, 1200, 900, true};
+  WriteWindowBounds(ini, kMainWindowSection, bounds);
+  EXPECT_EQ(ReadWindowBounds(ini, kMainWindowSection), bounds);
+  // A missing, non-numeric, empty or out-of-range value drops them all.
+  for (const auto& [key, value] :
+       {std::pair{u"Left", u"x"}, std::pair{u"Top", u"100001"}, std::pair{u"Width", u"0"},
+        std::pair{u"Height", u"32768"}, std::pair{u"Width", u"99999999999"},
+        std::pair{u"Height", u""}}) {
+    IniDocument bad = ini;
+    bad.WriteString(kMainWindowSection, key, value);
+    EXPECT_EQ(ReadWindowBounds(bad, kMainWindowSection), std::nullopt) << ToUtf8(key);
+  }
+  EXPECT_EQ(ReadWindowBounds(IniDocument(Windows1252Codec()), kMainWindowSection), std::nullopt);
 }
 
 }  // namespace

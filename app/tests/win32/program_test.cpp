@@ -1,5 +1,6 @@
 // The program itself, started as a separate process: its title, the single
-// running copy, and the refusal on systems older than Windows 10.
+// running copy (which takes what a second copy hands it), and the refusal on
+// systems older than Windows 10.
 
 #include <windows.h>
 
@@ -55,6 +56,21 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
+BOOL CALLBACK FindFirstEdit(HWND hwnd, LPARAM lp) {
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 15);
+  if (_wcsicmp(cls, L"Edit") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(lp) = hwnd;
+  return FALSE;
+}
+
+// The text of the main window's source field (its first edit).
+std::wstring SourceField(HWND main_window) {
+  HWND edit = nullptr;
+  EnumChildWindows(main_window, &FindFirstEdit, reinterpret_cast<LPARAM>(&edit));
+  return edit ? WindowText(edit) : L"";
+}
+
 class Process {
  public:
   explicit Process(const std::wstring& exe, const std::wstring& args = L"") {
@@ -85,7 +101,7 @@ class Process {
   bool started_ = false;
 };
 
-TEST(Program, TitleCarriesTheFileVersionAndASecondCopyEndsSilently) {
+TEST(Program, TitleCarriesTheFileVersionAndASecondCopyHandsItsFileOverSilently) {
   Process first(kProgram);
   ASSERT_TRUE(first.started());
   const auto windows = WaitForWindows(first.pid(), L"TForm1");
@@ -93,11 +109,27 @@ TEST(Program, TitleCarriesTheFileVersionAndASecondCopyEndsSilently) {
   EXPECT_EQ(WindowText(windows[0]), L"Zandrel " ZANDREL_VERSION_TEXT L" (" +
                                         std::to_wstring(zandrel::config::kProgramBits) + L"-bit)");
 
+  // A second copy hands its file to the running one, which lists it, and
+  // ends with no window and no message of its own.
   Process second(kProgram, L"\"C:\\windows\\notepad.exe\"");
   ASSERT_TRUE(second.started());
   EXPECT_EQ(second.WaitForExit(20000), 0u);
   EXPECT_EQ(VisibleWindows(0, L"TForm1").size(), 1u);
   EXPECT_TRUE(VisibleWindows(second.pid(), L"#32770").empty());
+  const DWORD start = GetTickCount();
+  while (SourceField(windows[0]) != L"C:\\windows\\notepad.exe" && GetTickCount() - start < 20000)
+    Sleep(100);
+  EXPECT_EQ(SourceField(windows[0]), L"C:\\windows\\notepad.exe");
+  // Without a file, the running window only comes back from the taskbar.
+  ShowWindow(windows[0], SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(windows[0]));
+  Process third(kProgram);
+  ASSERT_TRUE(third.started());
+  EXPECT_EQ(third.WaitForExit(20000), 0u);
+  for (const DWORD begin = GetTickCount(); IsIconic(windows[0]) && GetTickCount() - begin < 10000;)
+    Sleep(100);
+  EXPECT_FALSE(IsIconic(windows[0]));
+  EXPECT_EQ(SourceField(windows[0]), L"C:\\windows\\notepad.exe");
 
   PostMessageW(windows[0], WM_CLOSE, 0, 0);
   EXPECT_EQ(first.WaitForExit(20000), 0u);

@@ -87,11 +87,46 @@ TEST_F(ExtractAllTest, NarratesEveryStepAsInTheExampleLog) {
                                            L"Успешно извлечено: 2",
                                            L"Папка: " + out,
                                            L"",
-                                           L"Готово!"}));
+                                           L"Готово!",
+                                           L"Открыть папку с иконками можно командой меню "
+                                           L"«Открыть папку»"}));
   EXPECT_TRUE(FileExists(FromWide(out + L"icon_MAINICON.ico")));
   EXPECT_TRUE(FileExists(FromWide(out + L"icon_101.ico")));
   EXPECT_FALSE(form.ProgressBarZandrel.visible());
   EXPECT_EQ(form.ProgressBarZandrel.position(), 0);
+}
+
+// A folder that cannot be made (here: below a file) does not end in "Готово!"
+// alone: a box says so, Yes picks another folder, and the run can be made
+// again there. "Открыть папку" opens only a folder that exists.
+TEST_F(ExtractAllTest, AFolderThatCannotBeWrittenBringsABoxOfferingAnother) {
+  testing::PeBuilder pe;
+  pe.AddIconGroup(icons::ResourceName::Id(101), {{testing::MakeDibIconImage(16, 16), 16, 16, 32}});
+  const std::wstring tool = folder + L"tool.exe";
+  pe.WriteTo(FromWide(tool));
+  form.AdoptSource(tool);
+  const std::wstring blocked = tool + L"\\icons";
+  form.EditPathExtract.SetTextValue(blocked);
+  form.PopupMenuPopup();
+  EXPECT_FALSE(form.OpenFolderMenu.enabled());
+  {
+    testing::PopupWatcher watcher;
+    watcher.AnswerMessageBoxesWith(IDYES);
+    watcher.AnswerFileDialog(folder.substr(0, folder.size() - 1));
+    form.ButtonAllZandrelClick();
+    ASSERT_EQ(watcher.message_boxes().size(), 1u);
+    EXPECT_EQ(watcher.message_boxes()[0], L"Не удалось записать иконки в папку:\r\n" + blocked +
+                                              L"\\\r\n\r\nВыбрать другую папку?");
+    EXPECT_EQ(watcher.file_dialogs().size(), 1u);  // the folder dialog
+  }
+  EXPECT_NE(form.MemoZandrel.text().find(L"❌ Не удалось создать папку!"), std::wstring::npos);
+  ASSERT_NE(form.EditPathExtract.text(), blocked);
+  testing::PopupWatcher watcher;
+  form.ButtonAllZandrelClick();
+  EXPECT_TRUE(watcher.message_boxes().empty());
+  EXPECT_TRUE(FileExists(FromWide(form.EditPathExtract.text() + L"\\icon_101.ico")));
+  form.PopupMenuPopup();
+  EXPECT_TRUE(form.OpenFolderMenu.enabled() && form.OpenFolderMenuIcons.enabled());
 }
 
 TEST_F(ExtractAllTest, WritesWhatSaveSelectedWritesForEveryGroupOfShell32) {
@@ -106,7 +141,8 @@ TEST_F(ExtractAllTest, WritesWhatSaveSelectedWritesForEveryGroupOfShell32) {
   EXPECT_NE(log.find(L"Найдено иконок: " + std::to_wstring(groups)), std::wstring::npos);
   EXPECT_NE(log.find(L"Успешно извлечено: " + std::to_wstring(groups)), std::wstring::npos);
   EXPECT_EQ(log.find(L"Не удалось извлечь:"), std::wstring::npos);
-  EXPECT_TRUE(log.ends_with(L"Готово!"));
+  EXPECT_TRUE(
+      log.ends_with(L"Готово!\r\nОткрыть папку с иконками можно командой меню «Открыть папку»"));
 
   MainWindowHost host(form);
   for (int i = 0; i < groups; ++i) {

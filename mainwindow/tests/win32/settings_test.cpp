@@ -1,5 +1,6 @@
 // The settings file as the windows read and write it: the first-run file,
-// the stored choices coming back, encodings kept, and a failed save reported.
+// the stored choices coming back, the window's size and place, encodings
+// kept, and a failed save reported.
 
 #include <windows.h>
 
@@ -59,15 +60,18 @@ TEST_F(SettingsTest, FirstRunWritesTheDefaultsInTheirOrder) {
   EXPECT_TRUE(gui::Application::Instance().style().plain());
   EXPECT_TRUE(windows.form10().CheckBoxAutoCheck.checked());
   windows.form1().FormClose();
-  EXPECT_EQ(ReadSettings(),
-            "[Option]\r\n"
-            "CheckBoxQuickUpdate=1\r\n"
-            "CheckBoxNoChangePath=0\r\n"
-            "CheckBoxSavePath=0\r\n"
-            "EditPathExtract=\r\n"
-            "ThemeAuto=0\r\n"
-            "ThemeLight=0\r\n"
-            "ThemeDark=0\r\n");
+  // The window's place follows in a section of its own.
+  EXPECT_TRUE(
+      ReadSettings().starts_with("[Option]\r\n"
+                                 "CheckBoxQuickUpdate=1\r\n"
+                                 "CheckBoxNoChangePath=0\r\n"
+                                 "CheckBoxSavePath=0\r\n"
+                                 "EditPathExtract=\r\n"
+                                 "ThemeAuto=0\r\n"
+                                 "ThemeLight=0\r\n"
+                                 "ThemeDark=0\r\n"
+                                 "\r\n[MainWindow]\r\nLeft="))
+      << ReadSettings();
 }
 
 TEST_F(SettingsTest, StoredChoicesComeBackAndRunTheirHandlers) {
@@ -99,6 +103,69 @@ TEST_F(SettingsTest, StoredChoicesComeBackAndRunTheirHandlers) {
   const std::wstring folder = again.form1().EditPathExtract.text();
   EXPECT_TRUE(folder.ends_with(L"\\Zandrel")) << folder;
   EXPECT_GT(folder.size(), 8u);
+}
+
+// The window resizes from its design size up: the list takes the height,
+// the paths and the sizes column the width, the log keeps its height; its
+// size, place and maximised state come back at the next start, on a monitor.
+TEST_F(SettingsTest, TheWindowResizesAndComesBackAsItWasLeft) {
+  RECT list{}, log{}, edit{}, browse{};
+  int sizes = 0;
+  {
+    testing::ProgramWindows windows;
+    TForm1& form = windows.form1();
+    const auto measure = [&] {
+      GetWindowRect(form.ListViewIcons.hwnd(), &list);
+      GetWindowRect(form.MemoZandrel.hwnd(), &log);
+      GetWindowRect(form.EditSorcePath.hwnd(), &edit);
+      GetWindowRect(form.ButtonBrowse.hwnd(), &browse);
+      sizes = form.ListViewIcons.column_width(4);
+    };
+    measure();
+    const RECT list0 = list, log0 = log, edit0 = edit, browse0 = browse;
+    const int sizes0 = sizes;
+    RECT frame{};
+    GetWindowRect(form.hwnd(), &frame);
+    MINMAXINFO limits{};
+    SendMessageW(form.hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, frame.right - frame.left);  // the design size
+    EXPECT_EQ(limits.ptMinTrackSize.y, frame.bottom - frame.top);
+    SetWindowPos(form.hwnd(), nullptr, 40, 30, frame.right - frame.left + 300,
+                 frame.bottom - frame.top + 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    measure();
+    EXPECT_EQ(list.bottom - list.top, list0.bottom - list0.top + 200);
+    EXPECT_EQ(log.bottom - log.top, log0.bottom - log0.top);
+    EXPECT_EQ(edit.right - edit.left, edit0.right - edit0.left + 300);
+    EXPECT_EQ(browse.left - edit.left, browse0.left - edit0.left + 300);
+    EXPECT_EQ(sizes, sizes0 + 300);
+    windows.form1().FormClose();
+  }
+  const std::string stored = ReadSettings();
+  EXPECT_NE(stored.find("[MainWindow]\r\nLeft=40\r\nTop=30\r\n"), std::string::npos) << stored;
+  {
+    testing::ProgramWindows windows;
+    TForm1& form = windows.form1();
+    const RECT normal = form.placement().normal;
+    EXPECT_EQ(normal.left, 40);
+    EXPECT_EQ(normal.top, 30);
+    EXPECT_EQ(form.ListViewIcons.column_width(4), sizes);
+    ShowWindow(form.hwnd(), SW_MAXIMIZE);
+    form.FormClose();
+  }
+  {
+    testing::ProgramWindows windows;
+    TForm1& form = windows.form1();
+    form.Show();
+    EXPECT_TRUE(IsZoomed(form.hwnd()));
+    form.Hide();
+  }
+  // A place no monitor shows any more: the window comes back on one.
+  WriteSettings("[MainWindow]\r\nLeft=90000\r\nTop=-90000\r\nWidth=800\r\nHeight=600\r\n");
+  testing::ProgramWindows windows;
+  RECT now{};
+  GetWindowRect(windows.form1().hwnd(), &now);
+  EXPECT_NE(MonitorFromRect(&now, MONITOR_DEFAULTTONULL), nullptr);
+  EXPECT_EQ(now.right - now.left, 800);
 }
 
 TEST_F(SettingsTest, AutoCheckReadsAnyNonZeroNumberAsTicked) {

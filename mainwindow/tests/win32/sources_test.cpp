@@ -152,17 +152,45 @@ TEST_F(SourcesTest, DialogChoiceOfAShortcutListsItsTarget) {
   EXPECT_EQ(form.EditSorcePath.text(), folder + L"first.exe");
   EXPECT_EQ(FirstRowName(), L"FIRST");
 
-  // A shortcut to a folder: the shortcut itself becomes the source.
+  // A shortcut to a folder: the shortcut itself becomes the source. It is no
+  // module: the log says so in place of the last source's lines, and there
+  // is nothing to extract until a module lists.
+  form.MemoZandrel.AppendLine(L"a line of the last source");
   watcher.AnswerFileDialog(folder + L"sub.lnk");
   form.ButtonBrowseClick();
   EXPECT_EQ(form.EditSorcePath.text(), folder + L"sub.lnk");
   EXPECT_EQ(form.ListViewIcons.item_count(), 0);
-  EXPECT_TRUE(form.ButtonAllZandrel.enabled());
+  EXPECT_FALSE(form.ButtonAllZandrel.enabled());
+  const std::wstring log = form.MemoZandrel.text();
+  EXPECT_EQ(
+      log.rfind(L"Файл не является модулем Windows с иконками: " + folder + L"sub.lnk\r\n", 0), 0u)
+      << log;
+  EXPECT_EQ(log.find(L"a line of the last source"), std::wstring::npos);
 
   // Cancelled: nothing changes.
   form.ButtonBrowseClick();
   EXPECT_EQ(watcher.file_dialogs().size(), 3u);
   EXPECT_EQ(form.EditSorcePath.text(), folder + L"sub.lnk");
+  // So with an empty file, text named .dll and a module cut in its headers; the
+  // folder dialog does not switch extraction on for them either.
+  const auto bytes = ReadFileBytes(FromWide(folder + L"first.exe"));
+  ASSERT_TRUE(bytes && bytes->size() > 120);
+  WriteFileAtomically(FromWide(folder + L"cut.dll"), ByteView(bytes->data(), 120));
+  CopyFileW((folder + L"notes.txt").c_str(), (folder + L"text.dll").c_str(), FALSE);
+  WriteFileAtomically(FromWide(folder + L"empty.dll"), {});
+  for (const wchar_t* name : {L"cut.dll", L"text.dll", L"empty.dll"}) {
+    form.AdoptSource(folder + L"second.dll");
+    ASSERT_TRUE(form.ButtonAllZandrel.enabled());
+    form.AdoptSource(folder + name);
+    EXPECT_FALSE(form.ButtonAllZandrel.enabled()) << name;
+    EXPECT_EQ(form.MemoZandrel.text().rfind(
+                  L"Файл не является модулем Windows с иконками: " + folder + name, 0),
+              0u)
+        << form.MemoZandrel.text();
+  }
+  watcher.AnswerFileDialog(folder + L"sub");
+  form.ButtonBrowseFolderClick();
+  EXPECT_FALSE(form.ButtonAllZandrel.enabled());
 }
 
 TEST_F(SourcesTest, CommandLineSourceIsTakenOnTheFirstActivationOnly) {
