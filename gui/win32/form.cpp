@@ -569,6 +569,21 @@ LRESULT Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ACTIVATE:
       OnActivateMessage(wp, lp);
+      // The control that had the focus when the window lost the activation
+      // gets it back, as in any dialog: left to the default handling the
+      // focus would go to the window itself, where Enter presses the default
+      // button (after a dialog closed, say).
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd, focus)) focus_before_deactivation_ = focus;
+      } else if (!HIWORD(wp)) {
+        HWND saved = std::exchange(focus_before_deactivation_, nullptr);
+        if (saved && IsWindow(saved) && IsChild(hwnd, saved) && IsWindowVisible(saved) &&
+            IsWindowEnabled(saved)) {
+          ::SetFocus(saved);
+          return 0;
+        }
+      }
       // A modal window that comes to the front with the focus outside it
       // (activation may arrive after the showing) gives it to its default
       // button, rather than to its own frame, so Enter and Esc still work.

@@ -160,6 +160,7 @@ class Form : public Control {
   bool modal_ = false;
   bool modal_done_ = false;
   int show_command_ = SW_SHOWNORMAL;  // of the next Show
+  HWND focus_before_deactivation_ = nullptr;
   bool built_ = false;
 };
 

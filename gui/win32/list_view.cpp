@@ -98,6 +98,7 @@ void ListView::FitCaptions() {
     const int needed = std::max(FittingWidth(i), Scale(columns_[i].min_width));
     if (ListView_GetColumnWidth(hwnd(), i) < needed) ListView_SetColumnWidth(hwnd(), i, needed);
   }
+  FitStretchedColumn();
 }
 
 void ListView::ApplyFont() {
@@ -138,12 +139,24 @@ void ListView::FitStretchedColumn() {
   const int growth = owner() ? owner()->Growth().cx : 0;
   for (int i = 0; i < column_count(); ++i) {
     if (!columns_[i].stretch) continue;
+    // Not before the control has the column.
+    if (Header_GetItemCount(ListView_GetHeader(hwnd())) <= i) return;
     if (stretch_natural_ < 0) {
       stretch_natural_ = ListView_GetColumnWidth(hwnd(), i);
       stretch_base_ = growth;
     }
-    const int width =
+    int width =
         std::max<int>(Scale(columns_[i].min_width), stretch_natural_ + (growth - stretch_base_));
+    // With rows on show it also takes whatever the other columns leave, so
+    // no strip of bare header remains beside it.
+    if (item_count() > 0) {
+      RECT client{};
+      GetClientRect(hwnd(), &client);
+      int others = 0;
+      for (int k = 0; k < column_count(); ++k)
+        if (k != i) others += ListView_GetColumnWidth(hwnd(), k);
+      width = std::max<int>(width, client.right - others);
+    }
     if (ListView_GetColumnWidth(hwnd(), i) != width) ListView_SetColumnWidth(hwnd(), i, width);
     return;
   }

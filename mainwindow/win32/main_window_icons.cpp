@@ -37,7 +37,10 @@ bool CanCreateFileIn(const std::wstring& folder) {
 
 void TForm1::LoadIconsToListView(const std::wstring& exe_file) {
   const icons::ListingResult result = listing_.Load(exe_file);
-  source_listable_ = result.opened || !FileExists(FromWide(exe_file));
+  const bool listable = result.opened || !FileExists(FromWide(exe_file));
+  // The message about a file that was no module goes with the next source.
+  if (listable && !source_listable_) MemoZandrel.Clear();
+  source_listable_ = listable;
   if (source_listable_) return;
   // A file the system does not take as a module says so at once, in place
   // of the previous source's log, instead of leaving an empty list.

@@ -68,7 +68,10 @@ BOOL CALLBACK FindFirstEdit(HWND hwnd, LPARAM lp) {
 std::wstring SourceField(HWND main_window) {
   HWND edit = nullptr;
   EnumChildWindows(main_window, &FindFirstEdit, reinterpret_cast<LPARAM>(&edit));
-  return edit ? WindowText(edit) : L"";
+  // GetWindowText gives another process's control its creation text only.
+  wchar_t text[1024] = {};
+  if (edit) SendMessageW(edit, WM_GETTEXT, 1023, reinterpret_cast<LPARAM>(text));
+  return text;
 }
 
 class Process {

@@ -10,6 +10,7 @@
 #include "config/build_target.h"
 #include "core/file_io.h"
 #include "core/text.h"
+#include "gui/win32/application.h"
 #include "mainwindow/win32/main_window.h"
 #include "mainwindow/win32/shortcut_resolver.h"
 #include "platform/com.h"
@@ -132,6 +133,23 @@ TEST_F(SourcesTest, DropWithoutAnAcceptableFileChangesNothing) {
   Drop({folder + L"sub", folder + L"notes.txt", folder + L"to notes.lnk"});
   EXPECT_EQ(form.EditSorcePath.text(), folder + L"second.dll");
   EXPECT_EQ(form.ListViewIcons.item_count(), 2);
+}
+
+// The source field opens the dialog for a click that began on it, and for
+// Enter or Space; a button-up alone (the end of a double-click in a dialog
+// that closed over it) opens nothing.
+TEST_F(SourcesTest, TheSourceFieldOpensTheDialogOnlyForItsOwnClick) {
+  testing::PopupWatcher watcher;  // cancels the dialogs
+  const HWND field = form.EditSorcePath.hwnd();
+  SendMessageW(field, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(watcher.file_dialogs().empty());
+  SendMessageW(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(field, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  ASSERT_EQ(watcher.file_dialogs().size(), 1u);
+  SetFocus(field);
+  MSG enter{field, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  gui::Application::Instance().DispatchOne(enter);
+  EXPECT_EQ(watcher.file_dialogs().size(), 2u);
 }
 
 TEST_F(SourcesTest, DroppedShortcutIsFollowedToItsModule) {
