@@ -3,6 +3,7 @@
 #include "about/win32/about_window.h"
 #include "gui/win32/application.h"
 #include "gui/win32/message_box.h"
+#include "inspector/win32/inspector_window.h"
 #include "mainwindow/win32/main_window.h"
 #include "update/update_servers.h"
 #include "update/win32/update_window.h"
@@ -30,14 +31,22 @@ Program::Program(ProgramOptions options)
   links.show_update = [this] {
     if (form10_) form10_->ShowModal();
   };
+  links.show_inspector = [this](const std::wstring& source, int position) {
+    if (form3_) form3_->ShowGroup(source, position);
+  };
   form1_ = std::make_unique<TForm1>(settings_, std::move(links));
   form8_ = std::make_unique<TForm8>([this] { return form1_->caption(); });
   UpdateLinks update_links = std::move(options.update);
   update_links.current_language = [this] { return form1_->current_language(); };
   form10_ = std::make_unique<TForm10>(settings_, std::move(update_links));
+  // The inspector comes last and lives hidden until a group is shown in it,
+  // owned by the main window (above it, minimised with it).
+  form3_ = std::make_unique<TForm3>(settings_);
+  SetWindowLongPtrW(form3_->hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(form1_->hwnd()));
 }
 
 Program::~Program() {
+  form3_.reset();
   form10_.reset();
   form8_.reset();
   form1_.reset();

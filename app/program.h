@@ -13,6 +13,7 @@
 namespace zandrel {
 
 class TForm1;
+class TForm3;
 class TForm8;
 class TForm10;
 
@@ -34,6 +35,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   TForm1& form1() { return *form1_; }
+  TForm3& form3() { return *form3_; }
   TForm8& form8() { return *form8_; }
   TForm10& form10() { return *form10_; }
   const settings::SettingsLocation& settings() const { return settings_; }
@@ -47,6 +49,7 @@ class Program {
   std::unique_ptr<TForm1> form1_;
   std::unique_ptr<TForm8> form8_;
   std::unique_ptr<TForm10> form10_;
+  std::unique_ptr<TForm3> form3_;
 };
 
 }  // namespace app

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
 #include "icons/host.h"
+#include "icons/icon_location.h"
 #include "icons/ico_writer.h"
 #include "icons/output_names.h"
 #include "icons/pe_reader.h"
@@ -129,21 +131,64 @@ class LanguageView : public icons::ResourceModule {
   std::optional<std::uint16_t> language_;
 };
 
+// A variable of the environment (names are case-blind on Windows).
+std::optional<std::u16string> EnvironmentValue(std::u16string_view name) {
+#ifdef _WIN32
+  const wchar_t* value = _wgetenv(std::wstring(name.begin(), name.end()).c_str());
+  if (!value) return std::nullopt;
+  const std::wstring wide(value);
+  return std::u16string(wide.begin(), wide.end());
+#else
+  const char* value = std::getenv(ToUtf8(name).c_str());
+  if (!value) return std::nullopt;
+  return FromUtf8(value);
+#endif
+}
+
+// A group's location as Windows writes it, the module's path absolute and
+// written with the environment folder it lies in.
+std::u16string LocationOf(const std::u16string& module, const std::u16string& group,
+                          std::size_t position) {
+  std::vector<icons::EnvironmentFolder> folders;
+  for (const std::u16string& name : icons::LocationFolderVariables())
+    if (const auto value = EnvironmentValue(name)) folders.emplace_back(name, *value);
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(PathOf(module), ec);
+  return icons::FormatIconLocation(
+      icons::PathWithEnvironmentFolder(ec ? module : TextOf(absolute), folders), group, position);
+}
+
 bool IsModuleName(const fs::path& path) {
   std::u16string ext = UpperCase(TextOf(path.extension()));
   return ext == u".EXE" || ext == u".DLL" || ext == u".MUN" || ext == u".CPL" ||
          ext == u".OCX" || ext == u".SCR";
 }
 
+// One module to read, and the one group an icon location named in it.
+struct Input {
+  std::u16string path;
+  std::optional<std::int32_t> location;
+};
+
 // The files named on the command line; a folder stands for the modules in
-// it and below it, in name order.
-std::vector<std::u16string> ExpandInputs(const std::vector<std::string>& inputs) {
-  std::vector<std::u16string> files;
+// it and below it, in name order; an icon location ("shell32.dll,-8") for
+// its module, narrowed to that group.
+std::vector<Input> ExpandInputs(const std::vector<std::string>& inputs) {
+  std::vector<Input> files;
   for (const std::string& input : inputs) {
     const std::u16string text = FromUtf8(input);
     std::error_code ec;
+    if (!fs::exists(PathOf(text), ec)) {
+      if (const auto location = icons::ParseIconLocation(text)) {
+        const std::u16string module = icons::ResolveLocationModule(
+            location->module, &EnvironmentValue,
+            [](const std::u16string& path) { return FileExists(path); });
+        files.push_back({module, location->value});
+        continue;
+      }
+    }
     if (!fs::is_directory(PathOf(text), ec)) {
-      files.push_back(text);
+      files.push_back({text, std::nullopt});
       continue;
     }
     std::vector<std::u16string> found;
@@ -153,9 +198,19 @@ std::vector<std::u16string> ExpandInputs(const std::vector<std::string>& inputs)
       if (it->is_regular_file(ec) && IsModuleName(it->path())) found.push_back(TextOf(it->path()));
     }
     std::sort(found.begin(), found.end());
-    files.insert(files.end(), found.begin(), found.end());
+    for (std::u16string& file : found) files.push_back({std::move(file), std::nullopt});
   }
   return files;
+}
+
+// The group an input's location names, reported when the module has none.
+std::optional<std::size_t> LocatedGroup(const Input& input,
+                                        const std::vector<std::u16string>& groups,
+                                        std::ostream& err) {
+  const auto at = icons::GroupOfLocation(groups, *input.location);
+  if (!at)
+    err << "error: " << ToUtf8(input.path) << ": no group at location " << *input.location << "\n";
+  return at;
 }
 
 // Opens a source; a module without icon groups that has a system-resources
@@ -250,24 +305,34 @@ std::u16string LanguagesText(const std::vector<std::uint16_t>& languages) {
 struct ListOptions {
   bool json = false;
   bool languages = false;
+  bool locations = false;
   Kind kind = Kind::kIcon;
 };
 
 int List(const std::vector<std::string>& inputs, const ListOptions& options, std::ostream& out,
          std::ostream& err, const Environment& environment) {
   const bool json = options.json;
-  const std::vector<std::u16string> files = ExpandInputs(inputs);
+  const std::vector<Input> files = ExpandInputs(inputs);
   int status = kAllDone;
   nlohmann::ordered_json all = nlohmann::ordered_json::object();
   Progress progress(err, environment.progress_terminal, files.size());
   for (std::size_t f = 0; f < files.size(); ++f) {
-    progress.Step(f, files[f]);
-    const std::optional<Source> source = OpenSource(files[f], options.kind, err);
+    const std::u16string& file = files[f].path;
+    progress.Step(f, file);
+    const std::optional<Source> source = OpenSource(file, options.kind, err);
     if (!source) {
       status = kSourceMissing;
       continue;
     }
-    const std::vector<Row> rows = Rows(*source, options.kind);
+    std::vector<Row> rows = Rows(*source, options.kind);
+    if (files[f].location) {
+      const auto at = LocatedGroup(files[f], source->groups, err);
+      if (!at) {
+        status = std::max(status, kSomeGroupsFailed);
+        continue;
+      }
+      rows = {rows[*at]};
+    }
     if (json) {
       nlohmann::ordered_json array = nlohmann::ordered_json::array();
       for (const Row& row : rows) {
@@ -276,18 +341,20 @@ int List(const std::vector<std::string>& inputs, const ListOptions& options, std
                                        {"images", row.images},
                                        {"sizes", ToUtf8(row.sizes)}};
         if (options.languages) item["languages"] = row.languages;
+        if (options.locations) item["location"] = ToUtf8(LocationOf(file, row.name, row.index));
         array.push_back(std::move(item));
       }
       if (files.size() == 1)
         out << array.dump(2) << "\n";
       else
-        all[ToUtf8(files[f])] = std::move(array);
+        all[ToUtf8(file)] = std::move(array);
       continue;
     }
     for (const Row& row : rows) {
-      if (files.size() > 1) out << ToUtf8(files[f]) << '\t';
+      if (files.size() > 1) out << ToUtf8(file) << '\t';
       out << row.index << '\t' << ToUtf8(row.name) << '\t' << row.images << '\t' << ToUtf8(row.sizes);
       if (options.languages) out << '\t' << ToUtf8(LanguagesText(row.languages));
+      if (options.locations) out << '\t' << ToUtf8(LocationOf(file, row.name, row.index));
       out << '\n';
     }
   }
@@ -427,15 +494,15 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
             std::ostream& err, const Environment& environment) {
   const std::string& output = options.output;
   const std::vector<std::string>& picks = options.picks;
-  const std::vector<std::u16string> files = ExpandInputs(inputs);
+  const std::vector<Input> files = ExpandInputs(inputs);
   const fs::path out_dir = PathOf(FromUtf8(output));
   int status = kAllDone;
   EnglishCatalogue catalogue;
   std::unordered_set<std::u16string> subfolders;  // upper-cased
   Progress progress(err, environment.progress_terminal, files.size());
   for (std::size_t f = 0; f < files.size(); ++f) {
-    progress.Step(f, files[f]);
-    const std::optional<Source> source = OpenSource(files[f], options.kind, err);
+    progress.Step(f, files[f].path);
+    const std::optional<Source> source = OpenSource(files[f].path, options.kind, err);
     if (!source) {
       status = std::max(status, kSourceMissing);
       continue;
@@ -445,7 +512,7 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
     if (files.size() > 1) {
       // One folder per module, named after its file; a second module of the
       // same name gets _2, _3, ...
-      const std::u16string base = TextOf(PathOf(files[f]).filename());
+      const std::u16string base = TextOf(PathOf(files[f].path).filename());
       std::u16string name = base;
       for (int n = 2; !subfolders.insert(UpperCase(name)).second; ++n)
         name = base + u"_" + ToDecimal(n);
@@ -459,7 +526,14 @@ int Extract(const std::vector<std::string>& inputs, const ExtractOptions& option
       continue;
     }
     bool missing = false;
-    const std::vector<std::size_t> chosen = Chosen(*source, picks, err, missing);
+    std::vector<std::size_t> chosen;
+    if (files[f].location) {
+      const auto at = LocatedGroup(files[f], source->groups, err);
+      missing = !at;
+      if (at) chosen = {*at};
+    } else {
+      chosen = Chosen(*source, picks, err, missing);
+    }
     if (missing) status = std::max(status, kSomeGroupsFailed);
     icons::RunOutputNames names;
     std::unordered_set<std::u16string> png_names;
@@ -545,19 +619,27 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   CLI::App* list = app.add_subcommand(
       "list", "One line per icon group: index, name, image count, sizes (tab-separated; the "
               "file's path first when several files are listed).");
-  list->add_option("FILE", list_files, "Modules, or folders searched for modules")->required();
+  list->add_option("FILE", list_files,
+                   "Modules, folders searched for modules, or icon locations (shell32.dll,-8)")
+      ->required();
   list->add_flag("--json", list_options.json,
                  "JSON: an array per file, in an object keyed by path for several");
   list->add_option("--type", list_type, "icon (default) or cursor groups")
       ->check(CLI::IsMember({"icon", "cursor"}));
   list->add_flag("--languages", list_options.languages,
                  "Add the language ids each group exists in");
+  list->add_flag("--locations", list_options.locations,
+                 "Add each group's icon location, as Windows writes it (module,-id or "
+                 "module,index)");
 
   std::vector<std::string> extract_files;
   ExtractOptions options;
   CLI::App* extract = app.add_subcommand(
       "extract", "Writes every icon group as an .ico file, named as \"Extract all\" names them.");
-  extract->add_option("FILE", extract_files, "Modules, or folders searched for modules")->required();
+  extract
+      ->add_option("FILE", extract_files,
+                   "Modules, folders searched for modules, or icon locations (one group)")
+      ->required();
   extract->add_option("-o,--output", options.output,
                       "Output folder (created; one subfolder per module for several)");
   extract->add_option("--group", options.picks, "A group by name or list index (repeatable)")

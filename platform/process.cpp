@@ -36,4 +36,20 @@ std::wstring FirstCommandLineArgument(bool* present) {
   return first;
 }
 
+std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) {
+  DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+  // The value may change between the two calls; ask again until it fits.
+  while (size > 0) {
+    std::wstring value(size, L'\0');
+    const DWORD got = GetEnvironmentVariableW(name.c_str(), value.data(), size);
+    if (got == 0) break;
+    if (got < size) {
+      value.resize(got);
+      return value;
+    }
+    size = got;
+  }
+  return std::nullopt;
+}
+
 }  // namespace zandrel::platform

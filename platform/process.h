@@ -1,6 +1,7 @@
 #pragma once
 // Facts about the running process.
 
+#include <optional>
 #include <string>
 
 namespace zandrel::platform {
@@ -11,5 +12,7 @@ std::wstring ExecutablePath();
 std::wstring ExecutableFolder();
 // The command-line arguments after the program name, as the C runtime splits them.
 std::wstring FirstCommandLineArgument(bool* present);
+// A variable of the process's environment (names are case-blind); none when unset.
+std::optional<std::wstring> EnvironmentVariable(const std::wstring& name);
 
 }  // namespace zandrel::platform

@@ -200,6 +200,29 @@ TEST_F(CliTest, SeveralModulesGetAFolderEachAndSystemResourcesAreFound) {
   EXPECT_TRUE(SystemResourcesFile(Path(u"a/same.dll")).empty());
 }
 
+// Icon locations: printed for every group, and taken wherever a module is,
+// narrowed to the one group they name.
+TEST_F(CliTest, IconLocationsArePrintedAndTakenInPlaceOfAModule) {
+  WriteModule(Path(u"loc.dll"), {ResourceName::Text(u"MAIN"), ResourceName::Id(8)});
+  const Result list = Cli({"list", "--locations", U8(Path(u"loc.dll"))});
+  // The module's absolute path (written with an environment folder where it
+  // lies in one), then the position or minus the identifier.
+  const std::size_t first_end = list.out.find('\n');
+  ASSERT_NE(first_end, std::string::npos) << list.out;
+  const std::string first = list.out.substr(0, first_end);
+  const std::string module =
+      first.substr(first.rfind('\t') + 1, first.size() - first.rfind('\t') - 3);
+  EXPECT_EQ(list.out, "0\tMAIN\t1\t16x16 (32-bit)\t" + module + ",0\n1\tID:8\t1\t16x16 (32-bit)\t" +
+                          module + ",-8\n");
+  EXPECT_TRUE(module.ends_with("loc.dll")) << module;
+  EXPECT_EQ(Cli({"list", module + ",-8"}).out, "1\tID:8\t1\t16x16 (32-bit)\n");
+  EXPECT_EQ(Cli({"extract", module + ",0", "-o", U8(Path(u"one"))}).code, kAllDone);
+  EXPECT_EQ(FilesBelow(Path(u"one")), (std::set<std::string>{"icon_MAIN.ico"}));
+  const Result none = Cli({"extract", module + ",-9", "-o", U8(Path(u"none"))});
+  EXPECT_EQ(none.code, kSomeGroupsFailed);
+  EXPECT_NE(none.err.find("no group at location -9"), std::string::npos) << none.err;
+}
+
 TEST_F(CliTest, ExitCodesAndMessagesNameWhatWentWrong) {
   WriteFileAtomically(Path(u"notes.txt"), ByteView(reinterpret_cast<const std::uint8_t*>("text"), 4));
   const Result not_module = Cli({"list", U8(Path(u"notes.txt"))});

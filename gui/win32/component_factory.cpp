@@ -14,6 +14,7 @@ ComponentFactory& ComponentFactory::Instance() {
     RegisterListViewKinds(*f);
     RegisterImageListKinds(*f);
     RegisterFileDialogKinds(*f);
+    RegisterImageSheetKind(*f);
     return f;
   }();
   return *factory;

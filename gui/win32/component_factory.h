@@ -45,5 +45,6 @@ void RegisterMenuKinds(ComponentFactory& factory);        // menu.cpp
 void RegisterListViewKinds(ComponentFactory& factory);    // list_view.cpp
 void RegisterImageListKinds(ComponentFactory& factory);   // image_list.cpp
 void RegisterFileDialogKinds(ComponentFactory& factory);  // file_dialogs.cpp
+void RegisterImageSheetKind(ComponentFactory& factory);   // image_sheet.cpp
 
 }  // namespace zandrel::gui

@@ -1,6 +1,7 @@
 #include "gui/win32/data_transfer.h"
 
 #include <ole2.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -85,17 +86,52 @@ struct OpenedClipboard {
   ~OpenedClipboard() { CloseClipboard(); }
 };
 
+// Another program may hold the clipboard for a moment (a clipboard manager
+// reading what was just put there).
+bool OpenClipboardSoon(HWND owner) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
 }  // namespace
 
-bool PutOnClipboard(HWND owner, const std::vector<TransferItem>& items) {
-  // Another program may hold the clipboard for a moment (a clipboard
-  // manager reading what was just put there).
-  bool opened = false;
-  for (int attempt = 0; attempt < 10 && !opened; ++attempt) {
-    opened = OpenClipboard(owner) != FALSE;
-    if (!opened) Sleep(20);
+ClipboardNames ReadClipboardNames(HWND owner) {
+  ClipboardNames names;
+  if (!OpenClipboardSoon(owner)) return names;
+  const OpenedClipboard close;
+  if (HANDLE drop = GetClipboardData(CF_HDROP)) {
+    // The clipboard keeps the block: it is read, never finished here.
+    const auto hdrop = static_cast<HDROP>(drop);
+    const UINT count = DragQueryFileW(hdrop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      const UINT length = DragQueryFileW(hdrop, i, nullptr, 0);
+      std::wstring path(length + 1, L'\0');
+      path.resize(DragQueryFileW(hdrop, i, path.data(), length + 1));
+      names.files.push_back(std::move(path));
+    }
+    return names;
   }
-  if (!opened) return false;
+  if (HANDLE text = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(text))) {
+      // Bounded by the block: the text need not end in a terminator.
+      const std::size_t limit = GlobalSize(text) / sizeof(wchar_t);
+      try {
+        names.text.assign(chars, std::find(chars, chars + limit, L'\0'));
+      } catch (...) {
+        GlobalUnlock(text);
+        throw;
+      }
+      GlobalUnlock(text);
+    }
+  }
+  return names;
+}
+
+bool PutOnClipboard(HWND owner, const std::vector<TransferItem>& items) {
+  if (!OpenClipboardSoon(owner)) return false;
   const OpenedClipboard close;
   platform::ThrowLastErrorIf(!EmptyClipboard(), L"EmptyClipboard");
   for (const TransferItem& item : items) {

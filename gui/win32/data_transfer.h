@@ -34,6 +34,15 @@ UINT PngClipboardFormat();
 // wait; other failures throw platform::Win32Error.
 bool PutOnClipboard(HWND owner, const std::vector<TransferItem>& items);
 
+// What the clipboard holds that can name a file: the paths of a file drop
+// (a file copied in Explorer), or else its text. Both empty when it holds
+// neither, or another program keeps it open.
+struct ClipboardNames {
+  std::vector<std::wstring> files;
+  std::wstring text;
+};
+ClipboardNames ReadClipboardNames(HWND owner);
+
 // A data object offering the items in HGLOBAL media. It also keeps what the
 // shell stores on it during a drag (its drag image, drop descriptions).
 platform::ComPtr<IDataObject> MakeDataObject(std::vector<TransferItem> items);

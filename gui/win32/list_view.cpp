@@ -22,6 +22,7 @@ void RegisterListViewKinds(ComponentFactory& factory) {
 }
 
 ListView::ListView(Form* owner, const ComponentDefinition& def) : Control(owner, def) {
+  multi_select_ = def.Boolean(u"MultiSelect", false);
   for (const auto& child : def.children) {
     if (child.kind != u"Column") throw DefinitionError("ListView holds only Column entries");
     Column c;
@@ -54,7 +55,8 @@ void ListView::BindEvents(const HandlerLookup& lookup) {
 }
 
 DWORD ListView::Style() const {
-  return LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_OWNERDATA;
+  return LVS_REPORT | LVS_SHOWSELALWAYS | (multi_select_ ? 0 : LVS_SINGLESEL) |
+         LVS_SHAREIMAGELISTS | LVS_OWNERDATA;
 }
 
 void ListView::AfterCreate() {
@@ -230,6 +232,10 @@ int ListView::item_index() const {
   return hwnd() ? ListView_GetNextItem(hwnd(), -1, LVNI_SELECTED) : -1;
 }
 
+int ListView::focused_row() const {
+  return hwnd() ? ListView_GetNextItem(hwnd(), -1, LVNI_FOCUSED) : -1;
+}
+
 std::vector<int> ListView::selected_rows() const {
   std::vector<int> rows;
   if (!hwnd()) return rows;
@@ -245,6 +251,10 @@ void ListView::SetItemIndex(int index) {
   if (index >= 0)
     ListView_SetItemState(hwnd(), index, LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void ListView::ScrollIntoView(int row) {
+  if (hwnd() && row >= 0) ListView_EnsureVisible(hwnd(), row, FALSE);
 }
 
 std::wstring ListView::ItemText(int row, int column) const {
@@ -473,6 +483,11 @@ bool ListView::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
       draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
       DrawRow(&draw);
     }
+    result = 0;
+    return true;
+  }
+  if (msg == WM_KEYDOWN && wp == 'A' && multi_select_ && GetKeyState(VK_CONTROL) < 0) {
+    ListView_SetItemState(hwnd(), -1, LVIS_SELECTED, LVIS_SELECTED);  // Ctrl+A: every row
     result = 0;
     return true;
   }

@@ -45,11 +45,15 @@ class ListView : public Control {
   void Clear();
   int AddItem(int image_index, const std::vector<std::wstring>& sub_items, LPARAM data);
   int item_count() const;
-  // The selected row, or -1.
+  // The selected row (the first of several), or -1.
   int item_index() const;
+  // The row with the focus rectangle, or -1.
+  int focused_row() const;
   // Every selected row, top to bottom.
   std::vector<int> selected_rows() const;
   void SetItemIndex(int index);
+  // Scrolls the list so that the row shows.
+  void ScrollIntoView(int row);
   std::wstring ItemText(int row, int column) const;
   int ItemImage(int row) const;
   LPARAM ItemData(int row) const;
@@ -98,6 +102,7 @@ class ListView : public Control {
   // The width the stretched column was last given and how much the window
   // had grown beyond its design size then (pixels): the column grows and
   // shrinks with the window from there.
+  bool multi_select_ = false;  // "MultiSelect": several rows at once, Ctrl+A all
   int stretch_natural_ = -1;
   int stretch_base_ = 0;
   ImageList* small_images_ = nullptr;

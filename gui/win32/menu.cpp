@@ -74,6 +74,8 @@ MenuItem::MenuItem(Form* owner, const ComponentDefinition& def)
   image_index_ = static_cast<int>(def.Integer(u"ImageIndex", -1));
   shortcut_text_ = platform::ToWide(def.String(u"ShortCut"));
   if (!shortcut_text_.empty()) ParseShortcut(shortcut_text_, shortcut_key_, shortcut_ctrl_);
+  // A key the window handles itself, only shown in the shortcut column.
+  if (def.Has(u"ShortCutText")) shortcut_text_ = platform::ToWide(def.String(u"ShortCutText"));
   Commands()[command_id_] = this;
 }
 

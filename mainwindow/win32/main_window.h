@@ -34,6 +34,8 @@ struct MainWindowLinks {
   std::function<bool()> quick_update_checked;
   std::function<void()> show_about;
   std::function<void()> show_update;
+  // The inspector for the group at a position of a module's list.
+  std::function<void(const std::wstring& source, int position)> show_inspector;
 };
 
 class TForm1 : public gui::Form {
@@ -99,11 +101,21 @@ class TForm1 : public gui::Form {
   // had none): the window comes to the front, restored when minimised, and
   // takes the argument exactly as a command-line source.
   void AdoptHandedSource(const std::optional<std::wstring>& argument);
+  // An icon location ("module,-id" or "module,index"): its module is adopted
+  // and the named group selected (a log line when there is none). False when
+  // the text is no location of an existing module.
+  bool AdoptLocation(const std::wstring& text);
+  // Ctrl+V: a file copied in Explorer, a path or an icon location as text.
+  void PasteSource();
+  // The icon location of a row's group, as Windows writes it.
+  std::wstring RowLocation(int row) const;
 
   const icons::IconListing& listing() const { return listing_; }
   // What a drag of these rows carries: their .ico files, written to this
   // run's temporary folder. Null when no row's group could be written.
   platform::ComPtr<IDataObject> IconFilesData(const std::vector<int>& rows);
+  // Those .ico files' paths.
+  std::vector<std::wstring> IconFiles(const std::vector<int>& rows);
   // This run's folder of files handed to other programs (removed with the window).
   platform::RunTempFolder& transfer_folder() { return transfer_folder_; }
   // Where the first command-line argument comes from (tests put their own).
@@ -130,6 +142,8 @@ class TForm1 : public gui::Form {
   gui::MenuItem& SavePngMenu;
   gui::MenuItem& SaveAllPngMenu;
   gui::MenuItem& CopyIconMenu;
+  gui::MenuItem& CopyLocationMenu;
+  gui::MenuItem& PropertiesMenu;
   gui::MenuItem& OpenFolderMenuIcons;
   gui::PopupMenu& PopupMenuIcons;
   gui::PopupMenu& PopupMenu_General;
@@ -170,6 +184,10 @@ class TForm1 : public gui::Form {
   // every image into a chosen folder.
   void SavePngMenuClick();
   void SaveAllPngMenuClick();
+  // The inspector for the selected row (Alt+Enter, "Свойства...").
+  void PropertiesMenuClick();
+  // The selected groups' icon locations to the clipboard, one a line.
+  void CopyLocationMenuClick();
   // Explorer on the output folder ("Открыть папку"), from either menu.
   void OpenFolderMenuClick();
   // Either menu opens: "Открыть папку" is on when the folder exists.
@@ -209,6 +227,14 @@ class TForm1 : public gui::Form {
   // The style the system preference asks for.
   void FollowSystemTheme();
   void UpdateSaveIconMenu();
+  // "Сохранить иконку" for one row (its dialog), or several (a folder, the
+  // names "Извлечь все" gives).
+  void SaveRow(int row);
+  void SaveRowsIntoFolder(const std::vector<int>& rows);
+  // "Сохранить как PNG" for several rows: each group's largest image.
+  void SaveLargestPngsIntoFolder(const std::vector<int>& rows);
+  // The first module or shortcut to one among dropped or pasted files.
+  void AdoptFirstAcceptable(const std::vector<std::wstring>& names);
   // The folder "Извлечь все" writes into, when it exists; empty otherwise.
   std::wstring OutputFolderOnDisk() const;
   // The group position a row shows in its "Индекс" column; -1 when none.

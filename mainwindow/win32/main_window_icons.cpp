@@ -7,13 +7,16 @@
 #include "core/file_io.h"
 #include "core/text.h"
 #include "gui/win32/message_box.h"
+#include "core/paths.h"
 #include "icons/extract_all.h"
+#include "icons/group_names.h"
 #include "icons/ico_writer.h"
 #include "icons/output_names.h"
 #include "mainwindow/win32/main_window.h"
 #include "mainwindow/win32/window_host.h"
 #include "platform/errors.h"
 #include "platform/handles.h"
+#include "platform/process.h"
 #include "platform/wide.h"
 
 namespace zandrel {
@@ -60,7 +63,8 @@ void TForm1::ClearIconResources() {
 void TForm1::UpdateSaveIconMenu() {
   try {
     const bool selected = ListViewIcons.item_index() != -1;
-    for (gui::MenuItem* item : {&SaveIconMenu, &SavePngMenu, &SaveAllPngMenu, &CopyIconMenu})
+    for (gui::MenuItem* item : {&SaveIconMenu, &SavePngMenu, &SaveAllPngMenu, &CopyIconMenu,
+                                &CopyLocationMenu, &PropertiesMenu})
       item->SetEnabled(selected);
   } catch (const std::bad_alloc&) {
     throw;
@@ -75,10 +79,12 @@ void TForm1::ListViewIconsClick() {
 void TForm1::ListViewIconsSelectItem() {
   UpdateSaveIconMenu();
 }
-// Enter or a double-click on a row saves that row's group, as the list's
-// context menu does.
+// Enter or a double-click on a row saves that one row's group, as the list's
+// context menu does for one row, whatever else is selected.
 void TForm1::ListViewIconsItemActivate() {
-  if (SaveIconMenu.enabled()) SaveIconMenuClick();
+  const int row =
+      ListViewIcons.focused_row() >= 0 ? ListViewIcons.focused_row() : ListViewIcons.item_index();
+  if (SaveIconMenu.enabled() && row >= 0) SaveRow(row);
 }
 
 int TForm1::GroupIndexOfRow(int row) const {
@@ -86,8 +92,48 @@ int TForm1::GroupIndexOfRow(int row) const {
 }
 
 void TForm1::SaveIconMenuClick() {
-  const int row = ListViewIcons.item_index();
-  if (row == -1) return;
+  const std::vector<int> rows = ListViewIcons.selected_rows();
+  if (rows.size() > 1) {
+    SaveRowsIntoFolder(rows);
+  } else if (rows.size() == 1) {
+    SaveRow(rows[0]);
+  }
+}
+
+void TForm1::SaveRowsIntoFolder(const std::vector<int>& rows) {
+  const ListFocusOnExit focus_back(*this);
+  const std::wstring output = EditPathExtract.text();
+  const auto folder =
+      gui::PickFolder(hwnd(), Lang(L"LangSelectFolder"),
+                      DirectoryExists(FromWide(output)) ? output : platform::ExecutableFolder());
+  if (!folder) return;
+  // Each group under the name "Извлечь все" gives it, replacing a file of
+  // that name as a run does; what cannot be written is logged, the rest is.
+  MainWindowHost host(*this);
+  const std::u16string source = FromWide(EditSorcePath.text());
+  const icons::OpenedModule opened = host.OpenModule(source);
+  if (!opened.module) {
+    MemoZandrel.AppendLine(Lang(L"LangERRORFailedLoadFile") + L" " + EditSorcePath.text());
+    return;
+  }
+  const std::vector<std::u16string> groups = icons::CollectGroupNames(*opened.module);
+  icons::RunOutputNames names;
+  icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(FileSize(source).value_or(0));
+  const std::u16string target_folder = WithTrailingSeparator(FromWide(*folder));
+  for (const int row : rows) {
+    const int index = GroupIndexOfRow(row);
+    if (index < 0 || static_cast<std::size_t>(index) >= groups.size()) continue;
+    const std::u16string& group = groups[static_cast<std::size_t>(index)];
+    const std::u16string file_name = names.Choose(icons::GroupOutputFileName(group));
+    const std::u16string path = target_folder + file_name;
+    // Log mode narrates each file and each problem, as "Извлечь все" does.
+    if (icons::WriteIconGroupFile(*opened.module, group, path, icons::WriteMode::kLog, host, &host,
+                                  &budget))
+      names.MarkWritten(file_name);
+  }
+}
+
+void TForm1::SaveRow(int row) {
   const ListFocusOnExit focus_back(*this);
   const int index = GroupIndexOfRow(row);
   const std::u16string mask = FileSaveDialogIcon.file_types().empty()
@@ -123,6 +169,13 @@ void TForm1::ButtonAllZandrelClick() {
                             L"\r\n\r\n" + Lang(L"LangChooseAnotherFolder");
   if (gui::ShowMessageBox(hwnd(), text, {}, MB_YESNO | MB_ICONWARNING) == IDYES)
     ButtonBrowseFolderClick();
+}
+
+void TForm1::PropertiesMenuClick() {
+  const int row =
+      ListViewIcons.focused_row() >= 0 ? ListViewIcons.focused_row() : ListViewIcons.item_index();
+  if (row < 0 || !links_.show_inspector) return;
+  links_.show_inspector(EditSorcePath.text(), GroupIndexOfRow(row));
 }
 
 void TForm1::OpenFolderMenuClick() {

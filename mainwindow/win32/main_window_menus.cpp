@@ -28,6 +28,17 @@ void TForm1::SpeedButton_GeneralMenuClick() {
 }
 
 bool TForm1::PreviewKey(const MSG& msg) {
+  // Alt+Enter on a row: the group's properties, as in Explorer.
+  if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_RETURN && msg.hwnd == ListViewIcons.hwnd()) {
+    PropertiesMenuClick();
+    return true;
+  }
+  // Ctrl+V names a source, except in the log, where it pastes text.
+  if (msg.message == WM_KEYDOWN && msg.wParam == 'V' && GetKeyState(VK_CONTROL) < 0 &&
+      msg.hwnd != MemoZandrel.hwnd()) {
+    PasteSource();
+    return true;
+  }
   const bool f10 = msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F10 && GetKeyState(VK_SHIFT) >= 0;
   const bool on_button = msg.message == WM_KEYDOWN && msg.hwnd == SpeedButton_GeneralMenu.hwnd() &&
                          (msg.wParam == VK_RETURN || msg.wParam == VK_SPACE);

@@ -2,11 +2,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "core/casefold.h"
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "gui/win32/application.h"
+#include "gui/win32/data_transfer.h"
 #include "gui/win32/message_box.h"
+#include "icons/icon_location.h"
 #include "mainwindow/win32/main_window.h"
 #include "mainwindow/win32/main_window_parts.h"
 #include "mainwindow/win32/shortcut_resolver.h"
@@ -34,7 +37,67 @@ bool IsExistingFile(const std::wstring& path) {
   return FileExists(FromWide(path));
 }
 
+std::optional<std::u16string> EnvironmentValue(std::u16string_view name) {
+  const auto value = platform::EnvironmentVariable(ToWide(name));
+  if (!value) return std::nullopt;
+  return FromWide(*value);
+}
+
 }  // namespace
+
+std::wstring TForm1::RowLocation(int row) const {
+  std::vector<icons::EnvironmentFolder> folders;
+  for (const std::u16string& name : icons::LocationFolderVariables())
+    if (const auto value = EnvironmentValue(name)) folders.emplace_back(name, *value);
+  const int index = GroupIndexOfRow(row);
+  return ToWide(icons::FormatIconLocation(
+      icons::PathWithEnvironmentFolder(FromWide(EditSorcePath.text()), folders),
+      FromWide(ListViewIcons.ItemText(row, 2)), static_cast<std::size_t>(std::max(index, 0))));
+}
+
+bool TForm1::AdoptLocation(const std::wstring& text) {
+  const auto location = icons::ParseIconLocation(FromWide(text));
+  if (!location) return false;
+  const std::wstring module = ToWide(
+      icons::ResolveLocationModule(location->module, &EnvironmentValue,
+                                   [](const std::u16string& path) { return FileExists(path); }));
+  if (!IsExistingFile(module)) return false;
+  // The module on show already: only the group changes.
+  const bool listed = listing_.module() != nullptr &&
+                      UpperCase(FromWide(EditSorcePath.text())) == UpperCase(FromWide(module));
+  if (!listed) AdoptSource(module);
+  std::vector<std::u16string> groups;
+  for (int row = 0; row < ListViewIcons.item_count(); ++row)
+    groups.push_back(FromWide(ListViewIcons.ItemText(row, 2)));
+  const auto row = icons::GroupOfLocation(groups, location->value);
+  if (!row) {
+    MemoZandrel.AppendLine(Lang(L"LangLocationNoGroup") + L" " + text);
+    return true;
+  }
+  ListViewIcons.SetItemIndex(static_cast<int>(*row));
+  ListViewIcons.ScrollIntoView(static_cast<int>(*row));
+  UpdateSaveIconMenu();
+  return true;
+}
+
+void TForm1::PasteSource() {
+  const gui::ClipboardNames names = gui::ReadClipboardNames(hwnd());
+  if (!names.files.empty()) {
+    AdoptFirstAcceptable(names.files);
+    return;
+  }
+  std::wstring text = names.text;
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+    text.pop_back();
+  if (text.empty() || text.find_first_of(L"\r\n") != std::wstring::npos) return;
+  if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"')
+    text = text.substr(1, text.size() - 2);
+  if (IsExistingFile(text)) {
+    AdoptSource(text);
+  } else {
+    AdoptLocation(text);
+  }
+}
 
 void TForm1::AdoptSource(const std::wstring& path, bool finish) {
   ClearIconResources();
@@ -74,6 +137,8 @@ void TForm1::TakeSourceArgument(std::wstring argument, bool once) {
     AdoptSource(argument);
     return;
   }
+  // An icon location ("%SystemRoot%\System32\shell32.dll,-8") names its module.
+  if (AdoptLocation(argument)) return;
   if (once && reported_missing_argument_ == argument) return;
   reported_missing_argument_ = argument;
   gui::ShowMessageBox(hwnd(), Lang(L"LangFileNotFound") + L" " + argument, {},
@@ -122,11 +187,19 @@ void TForm1::ButtonBrowseClick() {
 void TForm1::OnDropFiles(HDROP drop) {
   const platform::UniqueDrop finish(drop);  // DragFinish on every path
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  bool adopted = false;
-  for (UINT i = 0; i < count && !adopted; ++i) {
+  std::vector<std::wstring> names;
+  for (UINT i = 0; i < count; ++i) {
     wchar_t buffer[MAX_PATH + 1] = {};
     DragQueryFileW(drop, i, buffer, MAX_PATH + 1);
-    const std::wstring name(buffer);
+    names.emplace_back(buffer);
+  }
+  AdoptFirstAcceptable(names);
+}
+
+void TForm1::AdoptFirstAcceptable(const std::vector<std::wstring>& names) {
+  bool adopted = false;
+  for (std::size_t i = 0; i < names.size() && !adopted; ++i) {
+    const std::wstring& name = names[i];
     const std::wstring ext = LowerExtension(name);
     if (ext == L".lnk") {
       const std::wstring target = mainwindow::ResolveShortcut(name);

@@ -82,8 +82,21 @@ std::wstring WriteTransferIcon(TForm1& form, const SourceGroup& group, int index
 }  // namespace
 
 void TForm1::CopyIconMenuClick() {
-  const int row = ListViewIcons.item_index();
-  if (row == -1) return;
+  const std::vector<int> rows = ListViewIcons.selected_rows();
+  if (rows.size() > 1) {
+    // Several rows: one .ico file each, as dragging them carries.
+    const std::vector<std::wstring> files = IconFiles(rows);
+    if (files.empty()) return;
+    if (!gui::PutOnClipboard(hwnd(), {{CF_HDROP, gui::FileDropBytes(files)}})) {
+      gui::ShowMessageBox(hwnd(), Lang(L"LangClipboardBusy"), {}, MB_OK | MB_ICONWARNING);
+      return;
+    }
+    for (const std::wstring& file : files)
+      MemoZandrel.AppendLine(Lang(L"LangCopied") + L" " + file);
+    return;
+  }
+  if (rows.empty()) return;
+  const int row = rows[0];
   const int index = GroupIndexOfRow(row);
   MainWindowHost host(*this);
   const auto group = OpenSourceGroup(FromWide(EditSorcePath.text()), index, host);
@@ -105,7 +118,7 @@ void TForm1::CopyIconMenuClick() {
   MemoZandrel.AppendLine(Lang(L"LangCopied") + L" " + ico);
 }
 
-platform::ComPtr<IDataObject> TForm1::IconFilesData(const std::vector<int>& rows) {
+std::vector<std::wstring> TForm1::IconFiles(const std::vector<int>& rows) {
   MainWindowHost host(*this);
   const std::u16string source = FromWide(EditSorcePath.text());
   std::vector<std::wstring> files;
@@ -116,6 +129,11 @@ platform::ComPtr<IDataObject> TForm1::IconFilesData(const std::vector<int>& rows
     const std::wstring ico = WriteTransferIcon(*this, *group, index);
     if (!ico.empty()) files.push_back(ico);
   }
+  return files;
+}
+
+platform::ComPtr<IDataObject> TForm1::IconFilesData(const std::vector<int>& rows) {
+  const std::vector<std::wstring> files = IconFiles(rows);
   if (files.empty()) return {};
   std::vector<gui::TransferItem> items;
   items.push_back({CF_HDROP, gui::FileDropBytes(files)});
@@ -128,8 +146,13 @@ void TForm1::ListViewIconsBeginDrag() {
 }
 
 void TForm1::SavePngMenuClick() {
-  const int row = ListViewIcons.item_index();
-  if (row == -1) return;
+  const std::vector<int> rows = ListViewIcons.selected_rows();
+  if (rows.size() > 1) {
+    SaveLargestPngsIntoFolder(rows);
+    return;
+  }
+  if (rows.empty()) return;
+  const int row = rows[0];
   const ListFocusOnExit focus_back(*this);
   const int index = GroupIndexOfRow(row);
   const std::u16string source = FromWide(EditSorcePath.text());
@@ -148,6 +171,53 @@ void TForm1::SavePngMenuClick() {
   }
   WriteFileAtomically(path, picture->png);
   MemoZandrel.AppendLine(Lang(L"LangSaved") + L" " + ToWide(path));
+}
+
+void TForm1::SaveLargestPngsIntoFolder(const std::vector<int>& rows) {
+  const ListFocusOnExit focus_back(*this);
+  const std::wstring output = EditPathExtract.text();
+  const auto folder =
+      gui::PickFolder(hwnd(), Lang(L"LangSelectPngFolder"),
+                      DirectoryExists(FromWide(output)) ? output : platform::ExecutableFolder());
+  if (!folder) return;
+  MainWindowHost host(*this);
+  const std::u16string source = FromWide(EditSorcePath.text());
+  const std::u16string target_folder = WithTrailingSeparator(FromWide(*folder));
+  for (const int row : rows) {
+    const int index = GroupIndexOfRow(row);
+    const auto group = OpenSourceGroup(source, index, host);
+    if (!group) continue;
+    const auto picture = icons::LargestGroupImage(group->directory.bytes, *group->opened.module);
+    if (!picture) {
+      MemoZandrel.AppendLine(Lang(L"LangNoImages") + L" " + ToWide(group->name));
+      continue;
+    }
+    // Named as the save dialog proposes one group's picture.
+    const std::u16string path =
+        target_folder + icons::ProposedSaveFileName(source, index, u"*.png");
+    try {
+      WriteFileAtomically(path, picture->png);
+      MemoZandrel.AppendLine(Lang(L"LangSaved") + L" " + ToWide(path));
+    } catch (const FileError& error) {
+      MemoZandrel.AppendLine(Lang(L"LangErrorSaving") + L" " + ToWide(error.message()));
+    }
+  }
+}
+
+void TForm1::CopyLocationMenuClick() {
+  const std::vector<int> rows = ListViewIcons.selected_rows();
+  if (rows.empty()) return;
+  std::wstring text;
+  for (const int row : rows) text += (text.empty() ? L"" : L"\r\n") + RowLocation(row);
+  const std::u16string wide = FromWide(text) + u'\0';
+  if (!gui::PutOnClipboard(
+          hwnd(), {{CF_UNICODETEXT,
+                    Bytes(reinterpret_cast<const std::uint8_t*>(wide.data()),
+                          reinterpret_cast<const std::uint8_t*>(wide.data() + wide.size()))}})) {
+    gui::ShowMessageBox(hwnd(), Lang(L"LangClipboardBusy"), {}, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  MemoZandrel.AppendLine(Lang(L"LangCopied") + L" " + text);
 }
 
 void TForm1::SaveAllPngMenuClick() {

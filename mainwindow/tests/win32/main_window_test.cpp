@@ -129,7 +129,7 @@ TEST_F(MainWindowTest, CataloguesHoldTheirEntriesWithExactDefaults) {
     auto& menu = f.Get<gui::PopupMenu>(L"PopupMenuLanguage");
     return menu.items().size();
   };
-  EXPECT_EQ(count_entries(form), 51u);  // with the four of the window's own failures and folder
+  EXPECT_EQ(count_entries(form), 52u);  // with the window's own failures, folder and locations
   EXPECT_EQ(count_entries(windows.form10()), 14u);
   EXPECT_EQ(form.Lang(L"LangFileNotFound"), L"❌ ОШИБКА: Файл не найден!");
   EXPECT_EQ(form.Lang(L"LangIconGroupsFound"), L"Найдено групп иконок: ");

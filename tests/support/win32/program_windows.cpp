@@ -53,6 +53,10 @@ ProgramWindows::~ProgramWindows() {
 TForm1& ProgramWindows::form1() {
   return program_->form1();
 }
+TForm3& ProgramWindows::form3() {
+  return program_->form3();
+}
+
 TForm8& ProgramWindows::form8() {
   return program_->form8();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The program's three windows in tests, composed as the program composes
+// The program's windows in tests, composed as the program composes
 // them (app/program.h). Settings go to a Config folder beside the test
 // program, which runs as a portable copy.
 
@@ -22,6 +22,7 @@ class ProgramWindows {
   static app::ProgramOptions TestOptions();
   ~ProgramWindows();
   TForm1& form1();
+  TForm3& form3();
   TForm8& form8();
   TForm10& form10();
 
