@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the program's windows under Xvfb with a window manager: the
 # main window (listing a module, with the log of an extraction), the general
-# menu with a submenu, the list's context menu, the About window and the
-# update window, in the language and style given (default English, plain):
+# menu with a submenu, the list's context menu for one row and for several,
+# the inspector, the About window and the update window, in the language and
+# style given (default English, plain):
 #   tools/screenshots.sh OUTDIR [LANGUAGE] [MODULE] [plain|light|dark]
 # The program runs from a portable copy in a temporary folder, and the module
 # is copied there too, so nothing of the build, of the user's profile or
@@ -74,6 +75,24 @@ sleep 1
 import -window root "$out/context-menu.png"
 xdotool key Escape
 sleep 0.5
+# Three rows at once (a Shift+click two rows down) and their context menu.
+xdotool mousemove --window "$main" $((WIDTH / 3)) 241 click 1
+xdotool keydown shift mousemove --window "$main" $((WIDTH / 3)) 305 click 1 keyup shift
+sleep 0.5
+xdotool mousemove --window "$main" $((WIDTH / 3)) 273 click 3
+sleep 1
+import -window root "$out/context-menu-rows.png"
+xdotool key Escape
+sleep 0.5
+# The inspector of the first row (Alt+Enter), with the window frame.
+xdotool mousemove --window "$main" $((WIDTH / 3)) 241 click 1
+xdotool key alt+Return
+sleep 3
+inspector=$(xdotool search --onlyvisible --name 'Group properties|Свойства группы' | head -n 1)
+import -frame -window "$inspector" "$out/inspector.png"
+xdotool key Escape
+sleep 0.5
+xdotool windowactivate --sync "$main" 2>/dev/null || true
 
 # The general menu: the "≡" button sits at the right end of the title strip.
 xdotool mousemove --window "$main" $((WIDTH / 2)) $((HEIGHT - 40))
