@@ -2,6 +2,7 @@
 
 #include <winhttp.h>
 
+#include "platform/crypto.h"
 #include "platform/internet.h"
 #include "platform/system_function.h"
 
@@ -32,6 +33,12 @@ void Window::Close(HWND window) {
   if (IsWindow(window)) DestroyWindow(window);
 }
 void Internet::Close(HINTERNET handle) { WinHttpCloseHandle(handle); }
+void CryptAlgorithm::Close(BCRYPT_ALG_HANDLE handle) {
+  BCryptCloseAlgorithmProvider(handle, 0);
+}
+void CryptKey::Close(BCRYPT_KEY_HANDLE handle) {
+  BCryptDestroyKey(handle);
+}
 
 }  // namespace handle_traits
 

@@ -7,7 +7,7 @@ zandrel_packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb x11-utils imagemagick icoutils
-  libcli11-dev nlohmann-json3-dev libstb-dev
+  libcli11-dev nlohmann-json3-dev libstb-dev openssl
 )
 
 # Extra packages a script needs may be named: zandrel_setup_machine xdotool

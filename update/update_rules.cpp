@@ -1,6 +1,7 @@
 #include "update/update_rules.h"
 
 #include <limits>
+#include <stdexcept>
 
 #include "core/text.h"
 
@@ -56,6 +57,40 @@ void AppendTwoDigits(std::u16string& out, int value) {
 void AppendLine(std::u16string& out, std::u16string_view line) {
   out += line;
   out += u"\r\n";
+}
+
+// Whether a name can stand between double quotes in the script: no
+// character that no Windows path holds (control characters, " < > | ? *),
+// and for a bare file name no separator or colon either.
+bool IsPathText(std::u16string_view text, bool path) {
+  for (const char16_t c : text) {
+    if (c < 0x20 || std::u16string_view(u"\"<>|?*").find(c) != std::u16string_view::npos)
+      return false;
+    if (!path && (c == u'\\' || c == u'/' || c == u':')) return false;
+  }
+  return true;
+}
+
+// The command processor expands %NAME% even between quotes; a doubled '%'
+// stands for itself in a batch file.
+std::u16string EscapeForBatch(std::u16string_view text) {
+  std::u16string out;
+  for (const char16_t c : text) {
+    out += c;
+    if (c == u'%') out += u'%';
+  }
+  return out;
+}
+
+// Inside a single-quoted PowerShell string a quote stands for itself when
+// doubled; PowerShell takes the typographic single quotes for quotes too.
+std::u16string PowerShellLiteral(std::u16string_view text) {
+  std::u16string out;
+  for (const char16_t c : text) {
+    out += c;
+    if (c == u'\'' || (c >= 0x2018 && c <= 0x201B)) out += c;
+  }
+  return out;
 }
 
 // "Zandrel" or "Zandrel-x64": the name of a build's packages before its ending.
@@ -190,14 +225,17 @@ std::u16string UpdateScriptName(int hour, int minute, int second) {
 
 std::u16string UpdateScriptText(std::u16string_view exe_folder, std::u16string_view exe_name,
                                 std::u16string_view zip_name) {
+  if (!IsPathText(exe_folder, true) || !IsPathText(exe_name, false) || !IsPathText(zip_name, false))
+    throw std::invalid_argument("a name the update script cannot hold");
   std::u16string folder(exe_folder);
   if (!EndsWith(folder, u"\\")) folder += u'\\';
-  const std::u16string exe(exe_name);
-  const std::u16string zip(zip_name);
+  const std::u16string batch_folder = EscapeForBatch(folder);
+  const std::u16string exe = EscapeForBatch(exe_name);
+  const std::u16string zip = EscapeForBatch(zip_name);
 
   std::u16string out;
   AppendLine(out, u"@echo off");
-  AppendLine(out, u"cd /d \"" + folder + u"\"");
+  AppendLine(out, u"cd /d \"" + batch_folder + u"\"");
   AppendLine(out, u"");
   AppendLine(out, u"echo Killing app...");
   AppendLine(out, u"taskkill /F /IM \"" + exe + u"\" >nul 2>&1");
@@ -205,16 +243,23 @@ std::u16string UpdateScriptText(std::u16string_view exe_folder, std::u16string_v
   AppendLine(out, u"");
   AppendLine(out, u"echo Extracting...");
   // Each entry is written on its own, so that a file still locked is skipped
-  // instead of ending the whole extraction.
-  AppendLine(out,
-             u"powershell -Command \"Add-Type -AssemblyName System.IO.Compression.FileSystem; "
-             u"$zip = [System.IO.Compression.ZipFile]::OpenRead('" +
-                 zip +
-                 u"'); foreach ($entry in $zip.Entries) { $target = $entry.FullName; "
-                 u"if (-not $entry.Name) { [System.IO.Directory]::CreateDirectory($target) | "
-                 u"Out-Null; } else { try { [System.IO.Compression.ZipFileExtensions]::"
-                 u"ExtractToFile($entry, $target, $true) } catch { Write-Host ('Skipping: ' + "
-                 u"$entry.FullName) } } }; $zip.Dispose(); Write-Host 'Extraction complete'\"");
+  // instead of ending the whole extraction. An entry whose path, joined to
+  // the program folder (the current one) and normalised, lies outside it is
+  // skipped the same way, whatever the archive says.
+  AppendLine(
+      out,
+      u"powershell -Command \"Add-Type -AssemblyName System.IO.Compression.FileSystem; "
+      u"$root = [System.IO.Path]::GetFullPath('.').TrimEnd('\\') + '\\'; "
+      u"$zip = [System.IO.Compression.ZipFile]::OpenRead('" +
+          EscapeForBatch(PowerShellLiteral(zip_name)) +
+          u"'); foreach ($entry in $zip.Entries) { try { $target = "
+          u"[System.IO.Path]::GetFullPath([System.IO.Path]::Combine($root, $entry.FullName)); "
+          u"if (-not $target.StartsWith($root, [System.StringComparison]::OrdinalIgnoreCase)) "
+          u"{ throw 'outside the program folder' }; "
+          u"if (-not $entry.Name) { [System.IO.Directory]::CreateDirectory($target) | "
+          u"Out-Null; } else { [System.IO.Compression.ZipFileExtensions]::"
+          u"ExtractToFile($entry, $target, $true) } } catch { Write-Host ('Skipping: ' + "
+          u"$entry.FullName) } }; $zip.Dispose(); Write-Host 'Extraction complete'\"");
   AppendLine(out, u"");
   AppendLine(out, u"echo Deleting ZIP...");
   AppendLine(out, u"del \"" + zip + u"\"");

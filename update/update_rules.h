@@ -96,7 +96,13 @@ std::u16string UpdateScriptName(int hour, int minute, int second);
 // The batch file that ends the running program, unpacks the downloaded zip
 // into the program's folder, deletes the zip, starts the program again and
 // deletes itself. 19 lines, each ended by CR LF. A '\' is added to exe_folder
-// when it does not end in one. The caller writes it in the ANSI code page.
+// when it does not end in one. The unpacking skips, with "Skipping: " and
+// its name, every entry whose normalised path would leave the program
+// folder. Each '%' of a name is doubled (the command processor would expand
+// it), and a quote in the archive's name doubled inside PowerShell's quotes.
+// Throws std::invalid_argument for a name holding a character no Windows
+// path holds (control characters, " < > | ? *), or a separator or ':' in
+// either file name. The caller writes it in the ANSI code page.
 std::u16string UpdateScriptText(std::u16string_view exe_folder, std::u16string_view exe_name,
                                 std::u16string_view zip_name);
 

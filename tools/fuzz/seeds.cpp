@@ -14,6 +14,7 @@
 #include "tests/support/hostile_modules.h"
 #include "tests/support/memory_resource_module.h"
 #include "tests/support/pe_builder.h"
+#include "tests/support/zip_builder.h"
 
 using namespace zandrel;
 namespace fs = std::filesystem;
@@ -55,6 +56,18 @@ Bytes GroupInput(bool with_ids) {
     append(images[i]);
   }
   return in;
+}
+
+// UTF-16 LE units of an ASCII or UTF-8 text, as fuzz::Input::Text reads them.
+std::string Utf16(const std::u16string& text) {
+  std::string out;
+  for (const char16_t c : text)
+    out += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return out;
+}
+
+std::string Text(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace
@@ -127,6 +140,36 @@ int main(int argc, char** argv) {
   Write("seeds", "version_text", "values",
         std::string("\x04\x09\x04\xE4\x04\x10\xBD\x04\xEF\xFE\0\0\x01\0", 14) +
             std::string("1\0.\0" "2\0,\0 \0" "3\0", 12));
+
+  // The update check and download.
+  Write("seeds", "version_answer", "answer", std::string("\x07") + "1.0.0.0" + "1.2.3.4\r\n");
+  Write("seeds", "version_answer", "bom", std::string("\x03") + "1.9" + "\xEF\xBB\xBF 1.10 \t\n");
+  Write("seeds", "url_encoding", "url",
+        Utf16(u"http://host:8080/download/Zandrel/Zandrel Test%20x%zz#1+2[3]/Я.zip?a=b&c"));
+  const auto script = [](const std::u16string& folder, const std::u16string& exe,
+                         const std::u16string& zip) {
+    return static_cast<char>(folder.size()) + Utf16(folder) + static_cast<char>(exe.size()) +
+           Utf16(exe) + static_cast<char>(zip.size()) + Utf16(zip);
+  };
+  Write("seeds", "update_script", "plain",
+        script(u"C:\\Tools\\Zandrel", u"Zandrel.exe", u"Zandrel.zip"));
+  Write("seeds", "update_script", "odd",
+        script(u"D:\\100% sure\\it's\\", u"Z%PATH%.exe", u"it\u2019s 'x'.zip"));
+  const Bytes archive = testing::MakeZip(
+      {{"Zandrel.exe", "MZ"}, {"Language/", ""}, {"Language/English.ini", "[Zandrel]"}});
+  Write("seeds", "archive_check", "release", std::string("\x14") + Text(archive));
+  Write(
+      "seeds", "archive_check", "climbing",
+      std::string("\x14") + Text(testing::MakeZip({{"..\\evil.txt", "x"}, {"C:\\evil.txt", "y"}})));
+  Write("seeds", "archive_check", "devices",
+        std::string("\x14") +
+            Text(testing::MakeZip({{"a/NUL.txt", ""}, {"COM1", ""}, {"\\\\s\\x", ""}})));
+  std::string signature(64, '\x5A');
+  signature[0] = '\x7F';
+  Write("seeds", "signature_file", "raw", signature);
+  Write("seeds", "signature_file", "key",
+        Utf16(u"273f9c517c439b5b17fa39112d406f8254192689d504fa8e2d3f5a8727cde8d8"
+              u"9A155F88CD95ED32FE6335BFCD1997EF021E2C5A1961CE6BB2C3C97927E52B4D"));
 
   Write("seeds", "definitions", "small.form",
         "Form F : TF { Caption = \"x\"; Button B { OnClick = H } }\n");

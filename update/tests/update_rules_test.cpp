@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -108,12 +109,15 @@ TEST(UpdateInstall, InstallerParametersAndScript) {
       u"timeout /t 2 >nul",
       u"",
       u"echo Extracting...",
-      u"powershell -Command \"Add-Type -AssemblyName System.IO.Compression.FileSystem; $zip = "
+      u"powershell -Command \"Add-Type -AssemblyName System.IO.Compression.FileSystem; $root = "
+      u"[System.IO.Path]::GetFullPath('.').TrimEnd('\\') + '\\'; $zip = "
       u"[System.IO.Compression.ZipFile]::OpenRead('Zandrel.zip'); foreach ($entry in "
-      u"$zip.Entries) { $target = $entry.FullName; if (-not $entry.Name) { "
-      u"[System.IO.Directory]::CreateDirectory($target) | Out-Null; } else { try { "
-      u"[System.IO.Compression.ZipFileExtensions]::ExtractToFile($entry, $target, $true) } "
-      u"catch { Write-Host ('Skipping: ' + $entry.FullName) } } }; $zip.Dispose(); Write-Host "
+      u"$zip.Entries) { try { $target = [System.IO.Path]::GetFullPath("
+      u"[System.IO.Path]::Combine($root, $entry.FullName)); if (-not $target.StartsWith($root, "
+      u"[System.StringComparison]::OrdinalIgnoreCase)) { throw 'outside the program folder' }; "
+      u"if (-not $entry.Name) { [System.IO.Directory]::CreateDirectory($target) | Out-Null; } "
+      u"else { [System.IO.Compression.ZipFileExtensions]::ExtractToFile($entry, $target, $true) "
+      u"} } catch { Write-Host ('Skipping: ' + $entry.FullName) } }; $zip.Dispose(); Write-Host "
       u"'Extraction complete'\"",
       u"",
       u"echo Deleting ZIP...",
@@ -135,6 +139,20 @@ TEST(UpdateInstall, InstallerParametersAndScript) {
     EXPECT_EQ(start, text.size()) << "the last line ends in CR LF";
     EXPECT_EQ(lines, expected);
   }
+
+  // A '%' would be expanded by the command processor: doubled, it stays.
+  // Quotes in the archive's name are doubled inside PowerShell's.
+  const std::u16string odd = UpdateScriptText(u"C:\\100%\\", u"Z%PATH%.exe", u"it's.zip");
+  EXPECT_NE(odd.find(u"cd /d \"C:\\100%%\\\"\r\n"), std::u16string::npos);
+  EXPECT_NE(odd.find(u"start \"\" \"Z%%PATH%%.exe\"\r\n"), std::u16string::npos);
+  EXPECT_NE(odd.find(u"OpenRead('it''s.zip')"), std::u16string::npos);
+  // A name that would end the quotes, or a path given for a file name.
+  EXPECT_THROW(UpdateScriptText(u"C:\\a\" & calc", u"Zandrel.exe", u"Zandrel.zip"),
+               std::invalid_argument);
+  EXPECT_THROW(UpdateScriptText(u"C:\\a\r\nx", u"Zandrel.exe", u"Zandrel.zip"),
+               std::invalid_argument);
+  EXPECT_THROW(UpdateScriptText(u"C:\\a\\", u"..\\Zandrel.exe", u"Zandrel.zip"),
+               std::invalid_argument);
 }
 
 }  // namespace

@@ -27,15 +27,18 @@ UniqueInternet Check(HINTERNET handle, const char* step) {
   return UniqueInternet(handle);
 }
 
-std::int64_t ContentLength(HINTERNET request) {
+// The announced length; none when the server gives none (or one that is
+// no number).
+std::optional<std::int64_t> ContentLength(HINTERNET request) {
   wchar_t text[32] = {};
   DWORD size = sizeof text;
   if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX,
-                           text, &size, WINHTTP_NO_HEADER_INDEX))
-    return 0;
+                           text, &size, WINHTTP_NO_HEADER_INDEX) ||
+      text[0] == 0)
+    return std::nullopt;
   std::int64_t value = 0;
   for (const wchar_t* c = text; *c; ++c) {
-    if (*c < L'0' || *c > L'9' || value > (INT64_MAX - 9) / 10) return 0;
+    if (*c < L'0' || *c > L'9' || value > (INT64_MAX - 9) / 10) return std::nullopt;
     value = value * 10 + (*c - L'0');
   }
   return value;
@@ -99,7 +102,9 @@ HttpResponse HttpGet(const std::wstring& url, const HttpOptions& options, HttpPr
   if (status < 200 || status > 299)
     throw HttpError("the server answered " + std::to_string(status), response.status);
 
-  if (progress) progress->Begin(ContentLength(request.get()));
+  const std::optional<std::int64_t> announced = ContentLength(request.get());
+  if (announced && *announced > options.max_body) throw HttpError("the body is too long");
+  if (progress) progress->Begin(announced.value_or(0));
   std::vector<char> chunk(64 * 1024);
   for (;;) {
     if (cancel && cancel->cancelled()) throw HttpError("cancelled");
@@ -113,9 +118,16 @@ HttpResponse HttpGet(const std::wstring& url, const HttpOptions& options, HttpPr
     const DWORD wanted = std::min<DWORD>(available, static_cast<DWORD>(chunk.size()));
     if (!WinHttpReadData(request.get(), chunk.data(), wanted, &read)) Fail("reading the body");
     if (read == 0) break;
+    if (static_cast<std::int64_t>(read) >
+        options.max_body - static_cast<std::int64_t>(response.body.size()))
+      throw HttpError("the body is too long");
     response.body.append(chunk.data(), read);
     if (progress) progress->Work(static_cast<std::int64_t>(response.body.size()));
   }
+  // A connection that ends early looks like the end of the body: only the
+  // announced length tells a cut transfer from a whole one.
+  if (announced && static_cast<std::int64_t>(response.body.size()) != *announced)
+    throw HttpError("the body is not the announced length");
   if (progress) progress->End();
   return response;
 }
@@ -178,15 +190,16 @@ void DownloadClient::Disconnect() {
   transfer_.reset();
 }
 
-std::string DownloadClient::Get(const std::wstring& url) {
+std::string DownloadClient::Get(const std::wstring& url, bool raise_events) {
   if (transfer_) throw HttpError("a download is already running");
   auto transfer = std::make_shared<Transfer>();
   if (!transfer->wake) throw HttpError("no event for the transfer");
   transfer_ = transfer;
-  std::thread([transfer, url, options = options] {
+  std::thread([transfer, url, options = options, raise_events] {
     Relay relay(*transfer);
     try {
-      HttpResponse response = HttpGet(url, options, &relay, &transfer->cancel);
+      HttpResponse response =
+          HttpGet(url, options, raise_events ? &relay : nullptr, &transfer->cancel);
       std::lock_guard lock(transfer->mutex);
       transfer->body = std::move(response.body);
     } catch (...) {
@@ -214,6 +227,8 @@ std::string DownloadClient::Get(const std::wstring& url) {
       MsgWaitForMultipleObjects(1, &wake, FALSE, 100, QS_ALLINPUT);
       app.ProcessMessages();
       still_mine();
+      // The program is closing: nothing waits for this transfer any more.
+      if (app.terminated()) throw HttpError("the program is closing");
       bool begun, ended, done;
       std::int64_t total, count;
       {

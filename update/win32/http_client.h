@@ -2,7 +2,9 @@
 // GET into memory over WinHTTP, the platform's HTTP client: its TLS (held to
 // TLS 1.2), the system's certificate store, automatic redirects that never
 // go from https to http, a named proxy or a direct connection, time-outs
-// where the caller sets them. Statuses other than 2xx are errors.
+// where the caller sets them. Statuses other than 2xx are errors, and so is
+// a body of another length than the server announced or longer than the
+// caller accepts.
 //
 // HttpGet blocks its thread. DownloadClient runs the same transfer on a
 // worker while the GUI thread keeps processing messages and raises the
@@ -25,6 +27,11 @@ struct HttpOptions {
   std::optional<std::wstring> proxy;  // "host:port"; none: direct
   int connect_timeout_ms = 0;         // 0: the platform's own
   int read_timeout_ms = 0;            // 0: the platform's own
+  // The longest body taken; a longer one (announced or arriving) fails the
+  // transfer before it grows further.
+  std::int64_t max_body = kDefaultMaxBody;
+
+  static constexpr std::int64_t kDefaultMaxBody = 1024 * 1024;
 };
 
 // A transfer that failed: no connection, TLS, a time-out, a status other
@@ -81,9 +88,12 @@ class DownloadClient {
   DownloadClient(const DownloadClient&) = delete;
   DownloadClient& operator=(const DownloadClient&) = delete;
 
-  // Throws HttpError when the transfer fails or is disconnected; an error
+  // Throws HttpError when the transfer fails or is disconnected, or when the
+  // program is closing (the application was told to terminate); an error
   // thrown by an event handler ends the transfer and reaches the caller.
-  std::string Get(const std::wstring& url);
+  // Without `raise_events` the transfer tells nothing (a small file after
+  // the package, which must not move the package's progress).
+  std::string Get(const std::wstring& url, bool raise_events = true);
   // Makes the running Get fail at once (callable from its events); the
   // worker is abandoned and stops on its own.
   void Disconnect();

@@ -3,11 +3,18 @@
 // Version checks run on worker threads that hand every window step to the
 // GUI thread and drop their steps once the window is gone; the download
 // runs from the download button's handler, its transfer on a worker of the
-// download client, its events on the GUI thread.
+// download client, its events on the GUI thread. A package is written and
+// used only once its release signature and its kind have been checked.
+//
+// The window's files: update_window.cpp (the window and its handlers),
+// update_window_checks.cpp (the version checks and the start-up offer),
+// update_window_download.cpp (downloading and verifying),
+// update_window_install.cpp (starting the installer, the portable script).
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +43,10 @@ struct UpdateLinks {
   std::function<void()> end_process;
   // Ends the program the normal way (after the quiet installer started).
   std::function<void()> quit;
+  // The key that must have signed every package: hex of the P-256 point, X
+  // then Y. None: the key this build was configured with. A text that is no
+  // key (empty, say) refuses every package, as a build without a key does.
+  std::optional<std::u16string> release_public_key;
 };
 
 class TForm10 : public gui::Form {
@@ -75,8 +86,13 @@ class TForm10 : public gui::Form {
   // Records a check's outcome and shows it (GUI thread).
   void Check(bool found, const std::u16string& server_version, const std::u16string& download_url,
              const std::u16string& local_version);
-  // Downloads `server` to the package target.
+  // Downloads `server` and its signature file, verifies the package and
+  // writes it to the package target; throws update::PackageNotVerified for
+  // a package that fails its checks, whatever else for a failed transfer.
   void UpdateApp(const std::u16string& server);
+  // Starts the written package as this copy installs: the installer, or the
+  // portable script.
+  void InstallPackage(const std::wstring& file);
   // Writes and starts the portable update script, then ends the process.
   void SimplePortableUpdate(const std::wstring& zip_in_app_dir, const std::wstring& current_exe_path);
 
@@ -103,6 +119,8 @@ class TForm10 : public gui::Form {
   int running_checks() const { return *running_checks_; }
   // Where the package of a URL goes.
   std::wstring PackageTarget(const std::u16string& url) const;
+  // The program's folder, ending in a backslash.
+  std::wstring ProgramFolder() const;
 
  private:
   std::wstring Lang(std::wstring_view entry) const { return CatalogueText(entry); }
@@ -112,6 +130,9 @@ class TForm10 : public gui::Form {
   void IdHTTP1Work(std::int64_t count);
   void IdHTTP1WorkEnd();
   void CancelDownload();
+  void ReturnToIdle();
+  // Back to idle after a failed download, saying why.
+  void DownloadFailed(const std::wstring& status);
   void SetTaskbarProgress(bool shown, int value);
 
   const settings::SettingsLocation& settings_;

@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, CataloguesHoldTheirEntriesWithExactDefaults) {
     return menu.items().size();
   };
   EXPECT_EQ(count_entries(form), 52u);  // with the window's own failures, folder and locations
-  EXPECT_EQ(count_entries(windows.form10()), 14u);
+  EXPECT_EQ(count_entries(windows.form10()), 15u);  // with LangUpdateNotVerified
   EXPECT_EQ(form.Lang(L"LangFileNotFound"), L"❌ ОШИБКА: Файл не найден!");
   EXPECT_EQ(form.Lang(L"LangIconGroupsFound"), L"Найдено групп иконок: ");
   EXPECT_EQ(form.Lang(L"LangSuccessfully"), L" ✓ Успешно");

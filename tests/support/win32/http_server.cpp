@@ -150,7 +150,8 @@ void LoopbackHttpServer::Answer(std::uintptr_t socket_value) {
   std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + Reason(reply.status) +
                      "\r\nConnection: close\r\nContent-Type: application/octet-stream\r\n";
   if (reply.content_length && reply.status != 204)
-    head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
+    head +=
+        "Content-Length: " + std::to_string(reply.announced.value_or(reply.body.size())) + "\r\n";
   if (!reply.location.empty()) head += "Location: " + reply.location + "\r\n";
   head += "\r\n";
   if (!SendAll(client, head)) return;

@@ -1,7 +1,7 @@
 #pragma once
 // A small HTTP/1.1 server on 127.0.0.1 for tests of the update code: fixed
-// answers per path, answers without a length, slow or stalled bodies,
-// redirects, and a record of the requests it saw. Each connection is served
+// answers per path, answers without a length or cut short, slow or stalled
+// bodies, redirects, and a record of the requests it saw. Each connection is served
 // on a thread of its own (a stalled one holds up nothing else); every answer
 // closes its connection.
 
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +29,8 @@ class LoopbackHttpServer {
     // After the headers and the first piece nothing more comes until the
     // client goes away or the server stops.
     bool stall = false;
+    // A Content-Length other than the body's: a transfer cut short.
+    std::optional<std::size_t> announced;
 
     static Reply With(std::string body, int status = 200) {
       Reply r;
@@ -48,6 +51,10 @@ class LoopbackHttpServer {
     }
     Reply& Stalled() {
       stall = true;
+      return *this;
+    }
+    Reply& Announcing(std::size_t length) {
+      announced = length;
       return *this;
     }
     Reply& Unsized() {

@@ -1,6 +1,7 @@
-// The HTTP client against a server of the test's own on 127.0.0.1: bodies,
-// headers, redirects, statuses, refused connections, time-outs, and the
-// download client's events and disconnect on the GUI thread.
+// The HTTP client against servers of the test's own on 127.0.0.1: bodies,
+// headers, redirects, statuses, refused connections, time-outs, bodies of
+// the wrong length, TLS through openssl's server, and the download client's
+// events and disconnect on the GUI thread.
 
 #include "update/win32/http_client.h"
 
@@ -17,6 +18,7 @@
 #include "platform/wide.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/http_server.h"
+#include "tests/support/win32/tls_server.h"
 #include "update/win32/version_check.h"
 
 namespace zandrel::update {
@@ -95,6 +97,46 @@ TEST_F(HttpClientTest, StatusesOtherThanSuccessRefusedConnectionsAndStallsAreErr
   const auto start = std::chrono::steady_clock::now();
   EXPECT_THROW(HttpGet(Url(server, "/stall"), quick), HttpError);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+  // A body longer than the caller takes, announced or not, and one cut
+  // short of its announced length.
+  HttpOptions small = options;
+  small.max_body = 1000;
+  server.Route("/long", Reply::With(std::string(2000, 'x')));
+  server.Route("/long-unsized", Reply::With(std::string(200000, 'x')).Unsized());
+  EXPECT_THROW(HttpGet(Url(server, "/long"), small), HttpError);
+  EXPECT_THROW(HttpGet(Url(server, "/long-unsized"), small), HttpError);
+  server.Route("/cut", Reply::With("12345").Announcing(10));
+  EXPECT_THROW(HttpGet(Url(server, "/cut"), options), HttpError);
+}
+
+// Against openssl's own server, reached as localhost with a certificate the
+// test trusts: TLS 1.2 is spoken, TLS 1.1 is refused before any handshake
+// completes, and a redirect from https to http is not followed. (Wine's TLS
+// offers no TLS 1.3 at all, so a server of that version alone shows nothing.)
+TEST_F(HttpClientTest, HttpsSpeaksTls12OnlyAndNeverRedirectsToHttp) {
+  const std::string plain = "http://" + server.host() + "/plain";
+  server.Route("/plain", Reply::With("plain"));
+  const auto https = [](const testing::LoopbackTlsServer& tls, const std::string& path) {
+    return platform::ToWide(FromUtf8("https://" + tls.host() + path));
+  };
+  {
+    testing::LoopbackTlsServer tls(
+        testing::LoopbackTlsServer::Version::kTls12,
+        {{"/ok", testing::HttpResponseText(200, "secure")},
+         {"/away", testing::HttpResponseText(302, "", "Location: " + plain + "\r\n")}},
+        2);
+    EXPECT_EQ(HttpGet(https(tls, "/ok"), options).body, "secure");
+    EXPECT_THROW(HttpGet(https(tls, "/away"), options), HttpError);
+    EXPECT_EQ(server.hits("/plain"), 0);
+  }
+  EXPECT_EQ(HttpGet(Url(server, "/plain"), options).body, "plain");
+
+  testing::LoopbackTlsServer old(testing::LoopbackTlsServer::Version::kTls11,
+                                 {{"/ok", testing::HttpResponseText(200, "secure")}}, 1);
+  EXPECT_THROW(HttpGet(https(old, "/ok"), options), HttpError);
+  const std::string said = old.Stop();
+  EXPECT_NE(said.find(" 0 server accepts that finished"), std::string::npos) << said;
 }
 
 TEST_F(HttpClientTest, TheDownloadClientRaisesItsEventsOnTheGuiThreadAndDisconnectsAtOnce) {

@@ -1,7 +1,8 @@
 // The update window against download servers of the test's own on
 // 127.0.0.1: which server answers, the proxy setting, what a showing's check
-// shows, the download with its cancel and failure, the installer and the
-// portable script, and the start-up offer.
+// shows, the download with its cancel and failure, the signed packages it
+// takes and the ones it refuses, the installer and the portable script, the
+// start-up offer, and closing the program while its workers run.
 
 #include "update/win32/update_window.h"
 
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,13 +19,17 @@
 #include "core/text.h"
 #include "gui/win32/application.h"
 #include "platform/file_info_utils.h"
+#include "platform/handles.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/wide.h"
+#include "tests/support/pe_builder.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/http_server.h"
 #include "tests/support/win32/program_windows.h"
+#include "tests/support/win32/test_release_key.h"
+#include "tests/support/zip_builder.h"
 #include "update/update_rules.h"
 #include "update/win32/version_check.h"
 
@@ -48,6 +54,43 @@ const std::string kSetupPath = "/download/Zandrel/" + ToUtf8(kSetup);
 std::u16string ServerUrl(const LoopbackHttpServer& server) {
   return u"http://" + FromUtf8(server.host()) + u"/download/";
 }
+
+std::string Text(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The release key of these tests, and a key of somebody else.
+const testing::TestReleaseKey& Key() {
+  static const testing::TestReleaseKey key;
+  return key;
+}
+const testing::TestReleaseKey& OtherKey() {
+  static const testing::TestReleaseKey key;
+  return key;
+}
+
+// A package and its signature file side by side; by default the release
+// key's signature of the package.
+void Serve(LoopbackHttpServer& server, const std::string& path, const std::string& package,
+           std::optional<std::string> signature = std::nullopt) {
+  server.Route(path, Reply::With(package));
+  server.Route(path + ".sig", Reply::With(signature ? *signature : Key().Sign(package)));
+}
+
+// What the servers hold: an installer (a Windows executable) and an archive
+// with the program at its path.
+const std::string& Installer() {
+  static const std::string bytes = Text(testing::PeBuilder().Build());
+  return bytes;
+}
+const std::string& Archive() {
+  static const std::string bytes = Text(testing::MakeZip(
+      {{"Zandrel.exe", Installer()}, {"Language/", ""}, {"Language/English.ini", "[Zandrel]"}}));
+  return bytes;
+}
+
+const wchar_t kNotVerified[] = L"Файл обновления не прошёл проверку подписи!";
+const wchar_t kNotDownloaded[] = L"Файлы обновления не загружены!";
 
 std::optional<std::string> ReadFile(const std::wstring& path) {
   const auto bytes = ReadFileBytes(FromWide(path));
@@ -115,6 +158,7 @@ class UpdateTest : public ::testing::Test {
     };
     options.update.end_process = [this] { ++ended; };
     options.update.quit = [this] { ++quit; };
+    options.update.release_public_key = Key().public_hex();
     return options;
   }
   TForm10& Window(app::ProgramOptions options) {
@@ -279,8 +323,10 @@ TEST_F(UpdateTest, APortableDownloadLandsBesideTheProgramAndFailuresAndCancelsLe
   TForm10& form = Window(Options());
   form.portable = true;
   form.CheckBoxQuickUpdate.SetChecked(false);
-  std::string package(150000, '\0');
-  for (std::size_t i = 0; i < package.size(); ++i) package[i] = static_cast<char>(i % 251);
+  std::string content(150000, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i % 251);
+  const std::string package = Text(testing::MakeZip({{"Zandrel.exe", content}}));
+  Serve(primary, "/download/Zandrel/Zandrel%20Test.zip", package);
   primary.Route("/download/Zandrel/Zandrel%20Test.zip", Reply::With(package).Pieces(15000, 10));
   form.outcome.download_url = ServerUrl(primary) + u"Zandrel/Zandrel Test.zip";
   form.ButtonDownloadClick();
@@ -291,7 +337,8 @@ TEST_F(UpdateTest, APortableDownloadLandsBesideTheProgramAndFailuresAndCancelsLe
   EXPECT_TRUE(form.ButtonClose.enabled());
   EXPECT_FALSE(form.ProgressBarUpdate.visible());
   EXPECT_EQ(form.ProgressBarUpdate.position(), 100);
-  EXPECT_EQ(form.ProgressStep, 1500);
+  EXPECT_EQ(form.ProgressStep,
+            update::RoundHalfEven(static_cast<std::int64_t>(package.size()), 100));
   EXPECT_TRUE(opened.empty());
 
   // A missing package: back to idle, saying nothing was downloaded.
@@ -304,6 +351,7 @@ TEST_F(UpdateTest, APortableDownloadLandsBesideTheProgramAndFailuresAndCancelsLe
   EXPECT_FALSE(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)));
 
   // Cancelled halfway through a transfer that stalls.
+  Serve(primary, kZipPath, package);
   primary.Route(kZipPath, Reply::With(package).Pieces(5000).Stalled());
   g_window = &form;
   const UINT_PTR timer = SetTimer(nullptr, 0, 400, &ClickCancel);
@@ -320,15 +368,15 @@ TEST_F(UpdateTest, APortableDownloadLandsBesideTheProgramAndFailuresAndCancelsLe
 
 TEST_F(UpdateTest, TheInstallerStartsQuietOrPlainAndThePortableScriptReplacesTheProgram) {
   TForm10& form = Window(Options());
-  primary.Route(kSetupPath, Reply::With("MZ installer"));
-  primary.Route(kZipPath, Reply::With("PK archive"));
+  Serve(primary, kSetupPath, Installer());
+  Serve(primary, kZipPath, Archive());
   const std::wstring installer = update::GetTempFolder() + ToWide(kSetup);
 
   form.portable = false;
   form.outcome.download_url = ServerUrl(primary) + u"Zandrel/" + kSetup;
   form.CheckBoxQuickUpdate.SetChecked(true);
   form.ButtonDownloadClick();
-  EXPECT_EQ(ReadFile(installer), "MZ installer");
+  EXPECT_EQ(ReadFile(installer), Installer());
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].file, installer);
   EXPECT_EQ(opened[0].parameters,
@@ -350,7 +398,7 @@ TEST_F(UpdateTest, TheInstallerStartsQuietOrPlainAndThePortableScriptReplacesThe
   form.CheckBoxQuickUpdate.SetChecked(true);
   form.outcome.download_url = ServerUrl(primary) + u"Zandrel/" + kZip;
   form.ButtonDownloadClick();
-  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)), "PK archive");
+  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)), Archive());
   ASSERT_EQ(opened.size(), 3u);
   EXPECT_EQ(opened[2].show, SW_HIDE);
   EXPECT_EQ(opened[2].parameters, L"");
@@ -375,7 +423,7 @@ TEST_F(UpdateTest, TheStartUpCheckOffersANewerVersionAndYesDownloadsItInTheWindo
     return answer;
   };
   primary.Route("/download/Zandrel/version.txt", Reply::With("999.0"));
-  primary.Route(kZipPath, Reply::With("PK new"));
+  Serve(primary, kZipPath, Archive());
   {
     // No: nothing else happens.
     TForm10& form = Window(options);
@@ -400,21 +448,209 @@ TEST_F(UpdateTest, TheStartUpCheckOffersANewerVersionAndYesDownloadsItInTheWindo
   g_window = nullptr;
   EXPECT_EQ(asked.size(), 1u);
   EXPECT_EQ(form.outcome.server_version, u"999.0");
-  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)), "PK new");
+  EXPECT_EQ(ReadFile(ToWide(dir.path()) + L"\\" + ToWide(kZip)), Archive());
   ASSERT_FALSE(opened.empty());
   DeleteFileW(opened.back().file.c_str());
 }
 
+TEST_F(UpdateTest, APackageThatFailsItsChecksIsNeitherWrittenNorStarted) {
+  const std::wstring beside = ToWide(dir.path()) + L"\\" + ToWide(kZip);
+  const std::wstring installer = update::GetTempFolder() + ToWide(kSetup);
+  DeleteFileW(installer.c_str());
+  const auto refused = [&](TForm10& form, const char* what, bool portable,
+                           const std::wstring& status = kNotVerified) {
+    form.portable = portable;
+    form.CheckBoxQuickUpdate.SetChecked(true);
+    form.outcome.download_url = ServerUrl(primary) + u"Zandrel/" + (portable ? kZip : kSetup);
+    form.ButtonDownloadClick();
+    EXPECT_EQ(form.LabelUpDate.caption(), status) << what;
+    EXPECT_EQ(form.download_tag(), 0) << what;
+    EXPECT_TRUE(form.ButtonClose.enabled()) << what;
+    EXPECT_FALSE(form.ProgressBarUpdate.visible()) << what;
+    EXPECT_FALSE(ReadFile(portable ? beside : installer)) << what;
+    EXPECT_TRUE(opened.empty()) << what;
+    EXPECT_EQ(ended + quit, 0) << what;
+  };
+  TForm10& form = Window(Options());
+  std::string flipped = Archive();
+  flipped[flipped.size() / 2] ^= 0x01;
+  Serve(primary, kZipPath, flipped, Key().Sign(Archive()));
+  refused(form, "one byte of the archive flipped", true);
+  std::string signature = Key().Sign(Archive());
+  signature[17] ^= 0x01;
+  Serve(primary, kZipPath, Archive(), signature);
+  refused(form, "one byte of the signature flipped", true);
+  Serve(primary, kZipPath, Archive(), OtherKey().Sign(Archive()));
+  refused(form, "signed by another key", true);
+  Serve(primary, kSetupPath, Installer(), OtherKey().Sign(Installer()));
+  refused(form, "an installer signed by another key", false);
+  Serve(primary, kZipPath, Archive());
+  primary.Route(kZipPath + ".sig", Reply::Status(404));
+  refused(form, "no signature file", true);
+  Serve(primary, kZipPath, Archive());
+  primary.Route(kZipPath, Reply::With(Archive().substr(0, 100)).Announcing(Archive().size()));
+  refused(form, "a body cut short", true, kNotDownloaded);
+  // Signed, yet not of the kind the copy installs from.
+  const std::string page = "<!DOCTYPE html><html><body>Please log in to the hotspot</body></html>";
+  Serve(primary, kSetupPath, page);
+  refused(form, "an HTML page as the installer", false);
+  Serve(primary, kZipPath, page);
+  refused(form, "an HTML page as the archive", true);
+  for (const char* evil : {"..\\evil.txt", "C:\\evil.txt"}) {
+    Serve(primary, kZipPath,
+          Text(testing::MakeZip({{"Zandrel.exe", Installer()}, {evil, "evil"}})));
+    refused(form, evil, true);
+  }
+  EXPECT_FALSE(ReadFile(ToWide(dir.path()) + L"\\..\\evil.txt"));
+  EXPECT_FALSE(ReadFile(L"C:\\evil.txt"));
+
+  // A build without a public key fetches nothing at all.
+  app::ProgramOptions keyless = Options();
+  keyless.update.release_public_key = u"";
+  Serve(primary, kZipPath, Archive());
+  const int requests = primary.hits(kZipPath) + primary.hits(kZipPath + ".sig");
+  refused(Window(keyless), "a build without a public key", true);
+  EXPECT_EQ(primary.hits(kZipPath) + primary.hits(kZipPath + ".sig"), requests);
+}
+
+TEST_F(UpdateTest, WithTheStartUpCheckOffNoRequestReachesTheServer) {
+  primary.Route("/download/Zandrel/version.txt", Reply::With("1.0"));
+  {
+    TForm10& form = Window(Options());
+    ASSERT_TRUE(form.CheckBoxAutoCheck.checked());
+    ASSERT_TRUE(testing::PumpUntil([&] { return primary.requests().size() == 1; }, 20000));
+    form.CheckBoxAutoCheck.SetChecked(false);
+    form.FormClose();  // stores the setting
+    windows.reset();
+  }
+  TForm10& form = Window(Options());
+  EXPECT_FALSE(form.CheckBoxAutoCheck.checked());
+  testing::PumpMessages(1500);
+  EXPECT_EQ(primary.requests().size(), 1u);
+}
+
+// Closes the window on its first showing, at once.
+void CALLBACK CloseAtOnce(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  if (g_window) g_window->Close();
+}
+
+// Closes the window once no check runs any more.
+void CALLBACK CloseWhenChecked(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_window && g_window->running_checks() == 0) {
+    KillTimer(nullptr, id);
+    g_window->Close();
+  }
+}
+
+TEST_F(UpdateTest, ReopeningTheWindowWhileACheckRunsShowsTheOutcome) {
+  TForm10& form = Window(Options());
+  // An answer that takes a second and a half to arrive.
+  primary.Route("/download/Zandrel/version.txt", Reply::With("999.0").Pieces(1, 300));
+  g_window = &form;
+  SetTimer(nullptr, 0, 100, &CloseAtOnce);
+  form.ShowModal();
+  EXPECT_EQ(form.running_checks(), 1);  // closed while its check runs
+  SetTimer(nullptr, 0, 100, &CloseWhenChecked);
+  form.ShowModal();
+  g_window = nullptr;
+  // The start-up check's request, and one for each showing.
+  EXPECT_EQ(primary.hits("/download/Zandrel/version.txt"), 3);
+  EXPECT_EQ(form.outcome.compare_result, 1);
+  EXPECT_EQ(form.outcome.server_version, u"999.0");
+  EXPECT_TRUE(form.ButtonDownload.enabled());
+  EXPECT_TRUE(form.GroupBoxOption.enabled());
+}
+
+// What a closing of the program (update_close_child) took: from the close
+// of its main window to the end of its process, and from the end of its
+// message loop to the end of its process, in milliseconds; and what it
+// said it was running.
+struct Closing {
+  double close_to_end = 0, loop_to_end = 0;
+  std::string said;
+};
+
+// Runs the program as a process of its own; with a server, every kind of
+// update worker runs against it when the main window is closed.
+Closing CloseTheProgram(const std::wstring& log, const std::optional<std::u16string>& server) {
+  std::wstring command =
+      L"\"" ZANDREL_CLOSE_CHILD L"\" \"" + log + L"\" " + ToWide(Key().public_hex());
+  if (server) command += L" " + ToWide(*server) + L" " + ToWide(*server + u"Zandrel/" + kZip);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  Closing closing;
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    ADD_FAILURE() << "cannot start the program";
+    return closing;
+  }
+  const platform::UniqueHandle child(process.hProcess);
+  const platform::UniqueHandle thread(process.hThread);
+  if (WaitForSingleObject(child.get(), 60000) != WAIT_OBJECT_0) {
+    TerminateProcess(child.get(), 1);
+    ADD_FAILURE() << "the program did not end";
+    return closing;
+  }
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const double ended =
+      static_cast<double>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(child.get(), &code);
+  EXPECT_EQ(code, 0u);
+  closing.said = ReadFile(log).value_or("");
+  const auto time_of = [&](const std::string& what) {
+    const std::size_t at = closing.said.find(what);
+    EXPECT_NE(at, std::string::npos) << closing.said;
+    return at == std::string::npos ? ended : std::stod(closing.said.substr(at + what.size()));
+  };
+  // File times count in 100 ns.
+  closing.close_to_end = (ended - time_of("closing at ")) / 10000;
+  closing.loop_to_end = (ended - time_of("loop ended at ")) / 10000;
+  return closing;
+}
+
+// The program closed while every kind of update worker runs against a
+// server that never finishes an answer (the start-up check, a showing's
+// check, the quick-start hand-over and the download's transfer), and once
+// with none running. The log says how long each took to end.
+TEST_F(UpdateTest, ClosingTheProgramWhileEveryKindOfWorkerRunsEndsTheProcess) {
+  primary.Route("/download/Zandrel/version.txt", Reply::With("999.0").Pieces(1).Stalled());
+  primary.Route(kZipPath, Reply::With(Archive()).Pieces(100).Stalled());
+  const Closing busy = CloseTheProgram(ToWide(dir.path()) + L"\\busy.log", ServerUrl(primary));
+  EXPECT_NE(busy.said.find("checks running: 1, download running: yes"), std::string::npos)
+      << busy.said;
+  EXPECT_GE(primary.hits("/download/Zandrel/version.txt"), 2);  // start-up check and showing
+  EXPECT_EQ(primary.hits(kZipPath), 1);
+  const Closing idle = CloseTheProgram(ToWide(dir.path()) + L"\\idle.log", std::nullopt);
+  std::printf(
+      "[ measured ] closing the program: the process ended %.0f ms after its main window "
+      "was closed with every kind of update worker running (%.0f ms after its message "
+      "loop ended), %.0f ms with none running (%.0f ms)\n",
+      busy.close_to_end, busy.loop_to_end, idle.close_to_end, idle.loop_to_end);
+}
+
 // The layout the release target makes for this build (Zandrel.zip, or
-// Zandrel-x64.zip beside the same version.txt), served as it lies: a portable
-// copy of this build finds the version and downloads its own archive.
+// Zandrel-x64.zip beside the same version.txt), served as it lies with the
+// signature the release's script makes: a portable copy of this build finds
+// the version, and downloads and takes its own archive.
 TEST_F(UpdateTest, TheReleaseLayoutServesThisVersionAndAnArchiveTheScriptCanUnpack) {
   const std::wstring release = ToWide(FromUtf8(ZANDREL_RELEASE_DIR)) + L"\\Zandrel\\";
   const std::optional<std::string> version = ReadFile(release + L"version.txt");
   const std::optional<std::string> archive = ReadFile(release + ToWide(kZip));
   ASSERT_TRUE(version && archive);
   primary.Route("/download/Zandrel/version.txt", Reply::With(*version));
-  primary.Route(kZipPath, Reply::With(*archive));
+  // Signed as the release target signs, on a copy (a release tree may hold
+  // the release's own signature).
+  const std::wstring copy = ToWide(dir.path()) + L"\\release-" + ToWide(kZip);
+  ASSERT_TRUE(CopyFileW((release + ToWide(kZip)).c_str(), copy.c_str(), FALSE));
+  Key().SignFile(copy);
+  const std::optional<std::string> signature = ReadFile(copy + L".sig");
+  ASSERT_TRUE(signature);
+  EXPECT_EQ(signature->size(), 64u);
+  Serve(primary, kZipPath, *archive, *signature);
   std::u16string server_version, url;
   ASSERT_TRUE(update::GetServerVersion({ServerUrl(primary)}, true, server_version, url));
   EXPECT_EQ(server_version, FromUtf8(ZANDREL_VERSION_TEXT));
