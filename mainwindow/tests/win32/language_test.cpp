@@ -75,6 +75,20 @@ std::wstring Trimmed(const std::wstring& text) {
   return ToWide(std::u16string(Trim(FromWide(text))));
 }
 
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+  return TRUE;
+}
+
+// What a window answers to WM_GETTEXT, and so what a screen reader reads.
+std::wstring WindowText(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                    L'\0');
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
 Bytes Utf8File(const std::string& utf8) {
   const std::string bytes = "\xEF\xBB\xBF" + utf8;
   return Bytes(bytes.begin(), bytes.end());
@@ -159,6 +173,14 @@ TEST_F(LanguageTest, EnglishLeavesNoRussianTextAndRussianBringsTheBuiltInTextsBa
     for (const auto& [key, text] : AllTexts(*form)) {
       if (key == L"Form1.Caption") continue;  // the title bar keeps its text
       EXPECT_FALSE(HasCyrillic(text)) << ToUtf8(FromWide(key));
+    }
+    // So do the windows themselves, labels that draw their own text included.
+    std::vector<HWND> windows{form->hwnd()};
+    EnumChildWindows(form->hwnd(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    for (const HWND hwnd : windows) {
+      const gui::Control* control = gui::Control::FromHandle(hwnd);
+      EXPECT_FALSE(HasCyrillic(WindowText(hwnd)))
+          << ToUtf8(FromWide(form->name() + L"." + (control ? control->name() : L"")));
     }
   }
   EXPECT_EQ(form1().caption(), built_in[L"Form1"][L"Form1.Caption"]);
