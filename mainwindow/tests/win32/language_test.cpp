@@ -379,6 +379,27 @@ TEST_F(LanguageTest, MalformedLanguageFilesNeitherCrashNorHang) {
 
 // --- the cleanup of the files on disk ---------------------------------------
 
+// Notepad saves UTF-8 without a byte-order mark.
+TEST_F(LanguageTest, AUtf8FileWithoutAMarkReadsAsWrittenAndStaysSoAfterTheCleanup) {
+  // Narrow literals are UTF-8 here.
+  const std::string notepad =
+      "[Language information]\r\nLANGNAME=Français\r\n"
+      "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Pick…\r\nForm1.Gone.Caption=x\r\n";
+  const std::wstring path = language_ + L"Notepad.ini";
+  WriteFileAtomically(FromWide(path), Bytes(notepad.begin(), notepad.end()));
+  SetLanguageSetting("Notepad");
+  ApplyLanguage();
+
+  EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Notepad\t\tFrançais *"});
+  EXPECT_EQ(form1().ButtonBrowse.GetText(gui::kCaption), L"Pick…");
+  // The stale key made the cleanup write the file: still UTF-8, still no mark.
+  const auto cleaned = ReadFileBytes(FromWide(path));
+  ASSERT_TRUE(cleaned);
+  EXPECT_EQ(std::string(cleaned->begin(), cleaned->end()),
+            "[Language information]\r\nLANGNAME=Français\r\n\r\n"
+            "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Pick…\r\n\r\n");
+}
+
 TEST_F(LanguageTest, CleanupRemovesStaleKeysAndLeavesCleanReadOnlyAndLockedFilesAlone) {
   const std::string stale =
       "[Zandrel]\r\n"
