@@ -21,6 +21,7 @@
 #include "platform/wide.h"
 #include "settings/ansi_codec.h"
 #include "settings/ini_document.h"
+#include "tests/support/pe_builder.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/program_windows.h"
@@ -71,10 +72,6 @@ bool HasCyrillic(const std::wstring& text) {
   return false;
 }
 
-std::wstring Trimmed(const std::wstring& text) {
-  return ToWide(std::u16string(Trim(FromWide(text))));
-}
-
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
   reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
   return TRUE;
@@ -87,6 +84,32 @@ std::wstring WindowText(HWND hwnd) {
   text.resize(static_cast<std::size_t>(
       SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   return text;
+}
+
+// The blanks of a log line beyond single ones between words: at its start,
+// at its end and doubled inside; each run of words is an "x".
+std::wstring BlankShape(std::wstring_view line) {
+  std::wstring shape;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const bool blank = line[i] == L' ';
+    std::size_t end = i;
+    while (end < line.size() && (line[end] == L' ') == blank) ++end;
+    if (!blank && !shape.ends_with(L'x')) shape += L'x';
+    if (blank && (i == 0 || end == line.size() || end - i > 1)) shape.append(end - i, L' ');
+    i = end;
+  }
+  return shape;
+}
+
+std::vector<std::wstring> BlankShapes(const std::wstring& log) {
+  std::vector<std::wstring> shapes;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = log.find(L"\r\n", start);
+    shapes.push_back(BlankShape(std::wstring_view(log).substr(start, end - start)));
+    if (end == std::wstring::npos) return shapes;
+    start = end + 2;
+  }
 }
 
 Bytes Utf8File(const std::string& utf8) {
@@ -198,9 +221,7 @@ TEST_F(LanguageTest, EnglishLeavesNoRussianTextAndRussianBringsTheBuiltInTextsBa
       if (key == L"Form10.Caption") {
         EXPECT_EQ(text, L"Обновление Zandrel");
       } else {
-        // Values are trimmed: the two catalogue texts with blanks at an end
-        // come back without them.
-        EXPECT_EQ(text, Trimmed(built_in[form->name()][key])) << ToUtf8(FromWide(key));
+        EXPECT_EQ(text, built_in[form->name()][key]) << ToUtf8(FromWide(key));
       }
     }
   }
@@ -375,6 +396,30 @@ TEST_F(LanguageTest, MalformedLanguageFilesNeitherCrashNorHang) {
   ASSERT_TRUE(cleaned);
   EXPECT_EQ(std::string(cleaned->begin(), cleaned->end()),
             "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Many\r\n\r\n");
+}
+
+TEST_F(LanguageTest, TheEnglishLogOfExtractAllIndentsItsLinesAsTheRussianOneDoes) {
+  testing::PeBuilder pe;
+  pe.AddIconGroup(icons::ResourceName::Text(u"MAINICON"),
+                  {{testing::MakeDibIconImage(32, 32), 32, 32, 32}});
+  pe.AddIconGroup(icons::ResourceName::Id(101), {{testing::MakeDibIconImage(16, 16), 16, 16, 32}});
+  const std::wstring tool = ToWide(folder_.path()) + L"\\tool.exe";
+  pe.WriteTo(FromWide(tool));
+  form1().AdoptSource(tool);
+  const auto extract_all = [this](const wchar_t* into) {
+    form1().EditPathExtract.SetTextValue(ToWide(folder_.path()) + into);
+    form1().ButtonAllZandrelClick();
+    return form1().MemoZandrel.text();
+  };
+  const std::wstring russian = extract_all(L"\\ru");
+  Ship(L"English.ini");
+  SetLanguageSetting("English");
+  ApplyLanguage();
+  const std::wstring english = extract_all(L"\\en");
+
+  ASSERT_NE(english.find(L"✓ Done"), std::wstring::npos) << ToUtf8(FromWide(english));
+  EXPECT_EQ(BlankShapes(english), BlankShapes(russian)) << ToUtf8(FromWide(english)) << "\n"
+                                                        << ToUtf8(FromWide(russian));
 }
 
 // --- the cleanup of the files on disk ---------------------------------------
