@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "gui/win32/com_object.h"
 #include "platform/errors.h"
 #include "platform/handles.h"
 
@@ -98,12 +99,10 @@ bool OpenClipboardSoon(HWND owner) {
 
 }  // namespace
 
-ClipboardNames ReadClipboardNames(HWND owner) {
+ClipboardNames NamesIn(HANDLE drop, HANDLE text) {
   ClipboardNames names;
-  if (!OpenClipboardSoon(owner)) return names;
-  const OpenedClipboard close;
-  if (HANDLE drop = GetClipboardData(CF_HDROP)) {
-    // The clipboard keeps the block: it is read, never finished here.
+  if (drop) {
+    // The owner keeps the block: it is read, never finished here.
     const auto hdrop = static_cast<HDROP>(drop);
     const UINT count = DragQueryFileW(hdrop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
@@ -114,20 +113,26 @@ ClipboardNames ReadClipboardNames(HWND owner) {
     }
     return names;
   }
-  if (HANDLE text = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(text))) {
-      // Bounded by the block: the text need not end in a terminator.
-      const std::size_t limit = GlobalSize(text) / sizeof(wchar_t);
-      try {
-        names.text.assign(chars, std::find(chars, chars + limit, L'\0'));
-      } catch (...) {
-        GlobalUnlock(text);
-        throw;
-      }
+  if (!text) return names;
+  if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(text))) {
+    // Bounded by the block: the text need not end in a terminator.
+    const std::size_t limit = GlobalSize(text) / sizeof(wchar_t);
+    try {
+      names.text.assign(chars, std::find(chars, chars + limit, L'\0'));
+    } catch (...) {
       GlobalUnlock(text);
+      throw;
     }
+    GlobalUnlock(text);
   }
   return names;
+}
+
+ClipboardNames ReadClipboardNames(HWND owner) {
+  if (!OpenClipboardSoon(owner)) return {};
+  const OpenedClipboard close;
+  HANDLE drop = GetClipboardData(CF_HDROP);
+  return NamesIn(drop, drop ? nullptr : GetClipboardData(CF_UNICODETEXT));
 }
 
 bool PutOnClipboard(HWND owner, const std::vector<TransferItem>& items) {
@@ -149,36 +154,6 @@ namespace {
 // the interfaces have no destructor to make virtual.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-
-// IUnknown for an object of one interface, deleted by its last Release.
-template <class Interface>
-class ComObject : public Interface {
- public:
-  explicit ComObject(const IID& iid) : iid_(iid) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == iid_) {
-      *out = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  virtual ~ComObject() = default;
-
- private:
-  const IID& iid_;
-  LONG references_ = 1;
-};
 
 // The formats a data object holds, each an HGLOBAL it owns.
 struct StoredFormat {
@@ -313,9 +288,8 @@ platform::ComPtr<IDataObject> MakeDataObject(std::vector<TransferItem> items) {
 
 namespace {
 
-// OLE for the time of a drag only (the apartment is the application's).
-// Initialised for the whole run, it changes under Wine how the list view
-// sizes its columns to their text.
+// OLE for the time of a drag (the apartment is the application's; a window
+// that takes drops holds OLE as well, and the counts nest).
 struct OleSession {
   const HRESULT result = OleInitialize(nullptr);
   ~OleSession() {

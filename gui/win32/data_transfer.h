@@ -42,6 +42,9 @@ struct ClipboardNames {
   std::wstring text;
 };
 ClipboardNames ReadClipboardNames(HWND owner);
+// The same from a CF_HDROP block or else a CF_UNICODETEXT block (either may
+// be null); the blocks stay their owner's.
+ClipboardNames NamesIn(HANDLE drop, HANDLE text);
 
 // A data object offering the items in HGLOBAL media. It also keeps what the
 // shell stores on it during a drag (its drag image, drop descriptions).

@@ -84,6 +84,8 @@ Form::~Form() {
   Application& app = Application::Instance();
   app.UnregisterForm(this);
   app.DestroyDeferred(this);
+  // The handler belongs to the derived window, which is gone by now.
+  on_destroy = nullptr;
   Form::DestroyHandle();
 }
 

@@ -130,6 +130,11 @@ void TForm1::FormCreate() {
   if (portable()) title += L" Portable";
   SetCaption(title);
   DragAcceptFiles(hwnd(), TRUE);
+  drop_target_ =
+      std::make_unique<gui::DropTarget>(hwnd(), [this](const gui::ClipboardNames& names) {
+        dropped_ = names;
+        PostMessageW(hwnd(), kAdoptDroppedMessage, 0, 0);
+      });
   prev_embed_menu_state_ = false;
   LoadNastr();
   LoadWindowPlacement();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gui/win32/controls.h"
+#include "gui/win32/drop_target.h"
 #include "gui/win32/form.h"
 #include "gui/win32/image_list.h"
 #include "gui/win32/list_view.h"
@@ -49,6 +50,8 @@ class TForm1 : public gui::Form {
   static constexpr ULONG_PTR kHandedSourceTag = 0x5A44524C;
   // Posted to itself once a handed source has been taken in.
   static constexpr UINT kAdoptHandedSourceMessage = WM_APP + 20;
+  // Posted to itself by a drop, to take it in once the drag has ended.
+  static constexpr UINT kAdoptDroppedMessage = WM_APP + 21;
 
   TForm1(const settings::SettingsLocation& settings, MainWindowLinks links);
   ~TForm1() override;
@@ -107,6 +110,9 @@ class TForm1 : public gui::Form {
   bool AdoptLocation(const std::wstring& text);
   // Ctrl+V: a file copied in Explorer, a path or an icon location as text.
   void PasteSource();
+  // What a paste or a drop names: the first acceptable of its files, or
+  // else its text as a path or an icon location (one line).
+  void AdoptNames(const gui::ClipboardNames& names);
   // The icon location of a row's group, as Windows writes it.
   std::wstring RowLocation(int row) const;
 
@@ -268,6 +274,11 @@ class TForm1 : public gui::Form {
   std::wstring reported_missing_argument_;
   // Sources handed over by second copies, waiting for their posted message.
   std::vector<std::optional<std::wstring>> handed_sources_;
+  // Files or text dropped through OLE, and what a drop names until its
+  // posted message takes it in. The target is revoked as this object goes,
+  // while the window still exists (the base class destroys it later).
+  std::unique_ptr<gui::DropTarget> drop_target_;
+  std::optional<gui::ClipboardNames> dropped_;
   bool command_line_taken_ = false;  // by the first activation
   // False while the source is a file the system does not open as a module:
   // "Извлечь все" stays off until a module lists.

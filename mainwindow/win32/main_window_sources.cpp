@@ -81,7 +81,10 @@ bool TForm1::AdoptLocation(const std::wstring& text) {
 }
 
 void TForm1::PasteSource() {
-  const gui::ClipboardNames names = gui::ReadClipboardNames(hwnd());
+  AdoptNames(gui::ReadClipboardNames(hwnd()));
+}
+
+void TForm1::AdoptNames(const gui::ClipboardNames& names) {
   if (!names.files.empty()) {
     AdoptFirstAcceptable(names.files);
     return;
@@ -224,6 +227,14 @@ bool TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       return true;
     case WM_COPYDATA:
       result = lp && TakeHandedSource(*reinterpret_cast<const COPYDATASTRUCT*>(lp)) ? TRUE : FALSE;
+      return true;
+    case kAdoptDroppedMessage:
+      if (dropped_) {
+        const gui::ClipboardNames names = std::move(*dropped_);
+        dropped_.reset();
+        AdoptNames(names);
+      }
+      result = 0;
       return true;
     case kAdoptHandedSourceMessage:
       // One posted message per handed source; each takes the oldest waiting.

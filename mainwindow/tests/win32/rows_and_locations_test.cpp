@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,7 @@ TEST_F(RowsTest, LocationsRoundTripAndNameMissingGroups) {
     ASSERT_TRUE(form.AdoptLocation(location)) << FromWide(location).size();
     EXPECT_EQ(form.ListViewIcons.item_index(), row) << ToUtf8(FromWide(location));
   }
+  const std::wstring location = form.RowLocation(5);  // dropped as text below
   // Copied as Windows writes them, one a line.
   Select({0, 1});
   form.CopyLocationMenuClick();
@@ -123,6 +125,22 @@ TEST_F(RowsTest, LocationsRoundTripAndNameMissingGroups) {
       form.MemoZandrel.text().find(L"В модуле нет группы с таким расположением: notepad.exe,-9999"),
       std::wstring::npos);
   EXPECT_FALSE(form.AdoptLocation(L"nothing-here.dll,3"));
+
+  // Dragged in as text from another program (the mouse button is up, so the
+  // drag drops at once where the cursor is), a location does the same.
+  form.Show();
+  SetWindowPos(form.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  Bytes text((location.size() + 1) * sizeof(wchar_t), 0);
+  std::memcpy(text.data(), location.c_str(), location.size() * sizeof(wchar_t));
+  RECT list{};
+  GetWindowRect(form.ListViewIcons.hwnd(), &list);
+  SetCursorPos((list.left + list.right) / 2, (list.top + list.bottom) / 2);
+  testing::PumpMessages(50);
+  const auto data = gui::MakeDataObject({{CF_UNICODETEXT, std::move(text)}});
+  EXPECT_EQ(gui::DragOut(form.hwnd(), data.get()), static_cast<DWORD>(DROPEFFECT_COPY));
+  testing::PumpMessages(50);
+  EXPECT_EQ(form.EditSorcePath.text(), shell32);
+  EXPECT_EQ(form.ListViewIcons.item_index(), 5);
 }
 
 }  // namespace

@@ -300,7 +300,7 @@ TEST_F(TransferTest, DragFromTheListDropsOnATargetUnderTheCursor) {
   ASSERT_TRUE(window);
   SetCursorPos(400, 400);
   testing::PumpMessages(50);
-  // The program takes OLE for its drags only; the target's side needs it too.
+  // OLE on this thread: the main window holds it too, and the counts nest.
   ASSERT_HRESULT_SUCCEEDED(OleInitialize(nullptr));
   FileDropTarget target;
   ASSERT_HRESULT_SUCCEEDED(RegisterDragDrop(window, &target));
@@ -313,8 +313,8 @@ TEST_F(TransferTest, DragFromTheListDropsOnATargetUnderTheCursor) {
   EXPECT_EQ(ReadFileBytes(FromWide(target.files[0])), saved);
   EXPECT_EQ(target.references, 1u);
 
-  // OLE is the drag's only: with it held, Wine's list stops sizing columns
-  // to their text, and the last one no longer fills the list.
+  // With OLE held by the window (for drops) the list still sizes its
+  // columns to their text, and the last one fills the list.
   form.AdoptSource(module);
   EXPECT_GT(form.ListViewIcons.column_width(4), 200);
 }
