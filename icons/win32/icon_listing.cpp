@@ -2,8 +2,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <functional>
 #include <new>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/file_io.h"
@@ -86,6 +90,49 @@ std::optional<std::vector<std::uint32_t>> StoredPreview(const ResourceModule& mo
   }
   return out;
 }
+
+// Rows whose group directories are the same bytes get the same preview,
+// image count and sizes: each is made from the images the directory names.
+// A module of thousands of groups sharing one directory then costs one
+// preview (the system decoding one image) rather than thousands.
+class SharedRows {
+ public:
+  struct Row {
+    int picture = -1;
+    std::uint16_t count = 0;
+    std::u16string sizes;
+  };
+  // The directory of a group other than the main icon (whose preview is
+  // the file's first icon, taken by path); empty when it has none.
+  static ByteView DirectoryOf(const ResourceModule& module, const std::u16string& name) {
+    if (IsMainIconName(name)) return {};
+    const ResourceName id = ResourceIdFromGroupName(name);
+    if (id.is_id && id.id > 0xFFFF) return {};
+    const ResourceData group = module.Lookup(kRtGroupIcon, id);
+    return group.found() ? group.bytes : ByteView{};
+  }
+  const Row* Find(ByteView directory) const {
+    if (directory.empty()) return nullptr;
+    const auto bucket = rows_.find(Hash(directory));
+    if (bucket == rows_.end()) return nullptr;
+    for (const auto& [bytes, row] : bucket->second)
+      if (bytes.size() == directory.size() &&
+          std::equal(bytes.begin(), bytes.end(), directory.begin()))
+        return &row;
+    return nullptr;
+  }
+  void Add(ByteView directory, Row row) {
+    if (!directory.empty()) rows_[Hash(directory)].emplace_back(directory, std::move(row));
+  }
+
+ private:
+  static std::size_t Hash(ByteView bytes) {
+    return std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  }
+  // The directories are views into the module, which outlives the listing.
+  std::unordered_map<std::size_t, std::vector<std::pair<ByteView, Row>>> rows_;
+};
 
 HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
   return static_cast<HICON>(LoadImageW(module, id, IMAGE_ICON, size, size, flags));
@@ -220,14 +267,22 @@ ListingResult IconListing::Load(const std::wstring& exe_file) {
         list.EndUpdate();
       }
     } end_update{list_, previews_};
+    SharedRows shared;
     for (std::size_t i = 0; i < names.size(); ++i) {
       const std::u16string& name = names[i];
-      const int picture = AddGroupPreview(name, *module, exe_file);
-      const std::u16string sizes = DescribeGroupSizes(name, *module);
-      const std::uint16_t count = GetGroupImageCount(name, *module);
-      list_.AddItem(picture,
-                    {std::to_wstring(i), ToWide(name), std::to_wstring(count), ToWide(sizes)},
-                    static_cast<LPARAM>(i));
+      const ByteView directory = SharedRows::DirectoryOf(*module, name);
+      SharedRows::Row row;
+      if (const SharedRows::Row* same = shared.Find(directory)) {
+        row = *same;
+      } else {
+        row = {AddGroupPreview(name, *module, exe_file), GetGroupImageCount(name, *module),
+               DescribeGroupSizes(name, *module)};
+        shared.Add(directory, row);
+      }
+      list_.AddItem(
+          row.picture,
+          {std::to_wstring(i), ToWide(name), std::to_wstring(row.count), ToWide(row.sizes)},
+          static_cast<LPARAM>(i));
       app.ProcessMessages();
     }
     complete = true;
