@@ -23,7 +23,20 @@ bool KeyIsCurrent(std::u16string_view key, const ComponentDirectory& directory) 
          directory.HasComponent(window, rest.substr(0, second));
 }
 
+bool IsQuoted(std::u16string_view value) {
+  return value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
+}
+
 }  // namespace
+
+std::u16string LanguageText(std::u16string_view value) {
+  return std::u16string(IsQuoted(value) ? value.substr(1, value.size() - 2) : value);
+}
+
+std::u16string LanguageValue(std::u16string_view text) {
+  if (Trim(text) == text && !IsQuoted(text)) return std::u16string(text);
+  return u"\"" + std::u16string(text) + u"\"";
+}
 
 std::u16string LanguageFolder(std::u16string_view program_folder) {
   return std::u16string(program_folder) + u"Language\\";
@@ -31,7 +44,8 @@ std::u16string LanguageFolder(std::u16string_view program_folder) {
 
 std::u16string LanguageDisplayName(const settings::IniDocument& document,
                                    std::u16string_view base_name) {
-  return document.ReadString(kLanguageInformation, kLanguageNameKey, base_name);
+  const std::optional<std::u16string> name = document.Find(kLanguageInformation, kLanguageNameKey);
+  return name ? LanguageText(*name) : std::u16string(base_name);
 }
 
 void SortLanguageFileNames(std::vector<std::u16string>& names) {

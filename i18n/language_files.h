@@ -21,6 +21,16 @@ inline constexpr std::u16string_view kLanguageNameKey = u"LANGNAME";
 // A section the program has no use for and leaves alone.
 inline constexpr std::u16string_view kDestDirSection = u"DestDir";
 
+// A value of a language file as the text it stands for. The reader trims the
+// blanks (characters up to U+0020) around the "=" and at the line's end, so a
+// text that begins or ends with blanks is written in double quotes: a value
+// that begins and ends with '"' stands for what lies between them, blanks
+// included ("" for the empty text). Any other value is the text as written.
+std::u16string LanguageText(std::u16string_view value);
+// The value to write for a text so that LanguageText gives it back: in
+// quotes when it begins or ends with a blank or is itself in quotes.
+std::u16string LanguageValue(std::u16string_view text);
+
 // <program folder>Language\ (with its trailing separator).
 std::u16string LanguageFolder(std::u16string_view program_folder);
 // The display name of a language file's document; the base name without one.

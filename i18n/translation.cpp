@@ -10,6 +10,7 @@
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "i18n/language_files.h"
 
 namespace zandrel::i18n {
 
@@ -126,7 +127,8 @@ std::u16string LookupTranslation(TTranslation& t, std::u16string_view key,
                                  const std::u16string& current) {
   const std::ptrdiff_t i = FindKey(t, key);
   if (i < 0) {
-    t.MissingKeys.push_back(Join({key, u"=", current}));
+    // In the language file's own form, ready to be translated and pasted in.
+    t.MissingKeys.push_back(Join({key, u"=", LanguageValue(current)}));
     return current;
   }
   const std::u16string& line = t.SectionValues.at(static_cast<std::size_t>(i));
@@ -171,7 +173,7 @@ void TranslateWindow(TTranslation& t, TranslatableWindow& window,
   const TranslationEnvironment& env = *t.Environment;
   t.SectionValues.Clear();
   for (settings::IniEntry& entry : language.Entries(t.SectionName))
-    t.SectionValues.Add(Join({entry.key, u"=", entry.value}));
+    t.SectionValues.Add(Join({entry.key, u"=", LanguageText(entry.value)}));
   t.MissingKeys = std::move(missing_keys);
   t.Form = &window;
 

@@ -11,9 +11,11 @@
 //                                             FileType1..FileType4 (a file dialog's types)
 //   <window>.<component>.Columns[<i>].Caption a list view's column
 //   <window>.<component>.Tabs [<i>]           a line of a tab control's tab list
-// Texts that are empty, "-" or a whole number are never looked up. A key the
-// file lacks leaves the text as it is and goes to the missing-key log (only
-// when that file exists), as "key=text", so a translator can copy the lines.
+// Texts that are empty, "-" or a whole number are never looked up. A value in
+// double quotes keeps the blanks at its ends (LanguageText). A key the file
+// lacks leaves the text as it is and goes to the missing-key log (only when
+// that file exists), as "key=text" (the text quoted the same way), so a
+// translator can copy the lines.
 
 #include <cstddef>
 #include <deque>

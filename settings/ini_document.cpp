@@ -47,6 +47,50 @@ Bytes EncodeUtf16(std::u16string_view text, bool big_endian) {
   return out;
 }
 
+// Whether bytes without a mark are UTF-8: well-formed (no overlong forms, no
+// surrogates, nothing above U+10FFFF) and holding at least one multi-byte
+// sequence. Text in an ANSI code page practically never passes, since every
+// byte above 0x7F would have to fall into UTF-8's lead and continuation
+// patterns; plain ASCII reads the same either way and stays ANSI.
+bool IsMultiByteUtf8(ByteView bytes) {
+  bool multi_byte = false;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const std::uint8_t lead = bytes[i];
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    // The number of continuation bytes, and the range the first of them must
+    // lie in (narrower after E0, ED, F0 and F4).
+    std::size_t extra = 0;
+    std::uint8_t low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      extra = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      extra = 2;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      extra = 3;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (bytes.size() - i <= extra || bytes[i + 1] < low || bytes[i + 1] > high) return false;
+    for (std::size_t k = 2; k <= extra; ++k)
+      if ((bytes[i + k] & 0xC0) != 0x80) return false;
+    multi_byte = true;
+    i += extra + 1;
+  }
+  return multi_byte;
+}
+
+std::u16string DecodeUtf8(ByteView bytes) {
+  return FromUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
 bool HasLoneSurrogate(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
@@ -139,14 +183,16 @@ std::u16string DecodeIniText(ByteView bytes, const AnsiCodec& codec, IniEncoding
   std::u16string text;
   if (StartsWithBytes(bytes, kUtf8Bom)) {
     found = IniEncoding::kUtf8Bom;
-    const ByteView rest = bytes.subspan(std::size(kUtf8Bom));
-    text = FromUtf8(std::string_view(reinterpret_cast<const char*>(rest.data()), rest.size()));
+    text = DecodeUtf8(bytes.subspan(std::size(kUtf8Bom)));
   } else if (StartsWithBytes(bytes, kUtf16LeBom)) {
     found = IniEncoding::kUtf16LeBom;
     text = DecodeUtf16(bytes.subspan(std::size(kUtf16LeBom)), false);
   } else if (StartsWithBytes(bytes, kUtf16BeBom)) {
     found = IniEncoding::kUtf16BeBom;
     text = DecodeUtf16(bytes.subspan(std::size(kUtf16BeBom)), true);
+  } else if (IsMultiByteUtf8(bytes)) {
+    found = IniEncoding::kUtf8;
+    text = DecodeUtf8(bytes);
   } else {
     text = codec.Decode(bytes);
   }
@@ -384,11 +430,17 @@ Bytes IniDocument::ToBytes(IniLayout layout) const {
   const std::u16string text = Text(layout);
   switch (encoding_) {
     case IniEncoding::kAnsi:
-      if (std::optional<Bytes> ansi = codec_->Encode(text)) return std::move(*ansi);
+      // ANSI bytes that would read back as UTF-8 (the cleanup dropped the
+      // lines that told them apart) would change the text as well.
+      if (std::optional<Bytes> ansi = codec_->Encode(text); ansi && !IsMultiByteUtf8(*ansi))
+        return std::move(*ansi);
       break;
+    case IniEncoding::kUtf8:
     case IniEncoding::kUtf8Bom:
       if (!HasLoneSurrogate(text)) {
-        Bytes out(std::begin(kUtf8Bom), std::end(kUtf8Bom));
+        Bytes out;
+        if (encoding_ == IniEncoding::kUtf8Bom)
+          out.assign(std::begin(kUtf8Bom), std::end(kUtf8Bom));
         const std::string utf8 = ToUtf8(text);
         out.insert(out.end(), utf8.begin(), utf8.end());
         return out;

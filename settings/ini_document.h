@@ -23,8 +23,9 @@
 
 namespace zandrel::settings {
 
-// The encoding a document was read in and is written back in.
-enum class IniEncoding { kAnsi, kUtf8Bom, kUtf16LeBom, kUtf16BeBom };
+// The encoding a document was read in and is written back in. kUtf8 is
+// UTF-8 without a mark, as Notepad saves it.
+enum class IniEncoding { kAnsi, kUtf8, kUtf8Bom, kUtf16LeBom, kUtf16BeBom };
 
 enum class IniLayout {
   // Every line as it was read; written entries change in place or are added.
@@ -45,8 +46,10 @@ class IniDocument {
   // An empty document; it is written in the codec's ANSI code page. The codec
   // must outlive the document (the ones this project provides always do).
   explicit IniDocument(const AnsiCodec& codec);
-  // Reads UTF-8, UTF-16 LE and UTF-16 BE after their byte-order marks, anything
-  // else through the codec. Any bytes give a document.
+  // Reads UTF-8, UTF-16 LE and UTF-16 BE after their byte-order marks; without
+  // a mark, bytes that are well-formed UTF-8 holding at least one multi-byte
+  // sequence as UTF-8, anything else through the codec. Any bytes give a
+  // document.
   static IniDocument FromBytes(ByteView bytes, const AnsiCodec& codec);
 
   IniEncoding encoding() const { return encoding_; }
@@ -89,10 +92,10 @@ class IniDocument {
       std::u16string_view section, const std::vector<std::u16string_view>& keys)>;
   bool RetainKeys(const KeyDecision& decide);
 
-  // The file content with CR LF line ends, in the document's encoding and with
-  // its byte-order mark. Text the ANSI code page cannot hold (or, for UTF-8,
-  // a lone surrogate) makes the file UTF-16 LE with a mark instead of losing
-  // characters.
+  // The file content with CR LF line ends, in the document's encoding, with a
+  // byte-order mark when it was read with one. Text the ANSI code page cannot
+  // hold, ANSI bytes that would read back as UTF-8, or (for UTF-8) a lone
+  // surrogate make the file UTF-16 LE with a mark instead of changing the text.
   Bytes ToBytes(IniLayout layout = IniLayout::kKeepUserLines) const;
 
  private:
@@ -130,7 +133,8 @@ class IniDocument {
 };
 
 // Text of an INI-style file by the same encoding rules: the byte-order marks
-// of UTF-8 and UTF-16, the codec otherwise. `encoding` receives what was found.
+// of UTF-8 and UTF-16, then UTF-8 recognised by its bytes, the codec
+// otherwise. `encoding` receives what was found.
 std::u16string DecodeIniText(ByteView bytes, const AnsiCodec& codec,
                              IniEncoding* encoding = nullptr);
 // Lines ending in CR LF, LF or CR; a final line break starts no further line.

@@ -207,7 +207,7 @@ DWORD Control::Style() const {
 
 void Control::CreateHandle(HWND parent_hwnd) {
   if (hwnd_) return;
-  const std::wstring caption = GetText(kCaption);
+  const std::wstring text = Component::GetText(WindowTextProperty());
   DWORD style = Style() | WS_CHILD | WS_CLIPSIBLINGS;
   if (visible_) style |= WS_VISIBLE;
   if (tab_stop_) style |= WS_TABSTOP;
@@ -216,7 +216,7 @@ void Control::CreateHandle(HWND parent_hwnd) {
     style |= WS_CLIPCHILDREN;
     ex |= WS_EX_CONTROLPARENT;
   }
-  hwnd_ = CreateWindowExW(ex, WindowClass(), caption.c_str(), style, 0, 0, 0, 0, parent_hwnd,
+  hwnd_ = CreateWindowExW(ex, WindowClass(), text.c_str(), style, 0, 0, 0, 0, parent_hwnd,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
                           Application::Instance().instance(), nullptr);
   if (!hwnd_) throw DefinitionError("cannot create control " + ToUtf8(platform::FromWide(name())));
@@ -392,8 +392,10 @@ void Control::ApplyFont() {
   if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_handle()), TRUE);
 }
 
-void Control::OnTextChanged(std::wstring_view property) {
-  if (property == kCaption && hwnd_) SetWindowTextW(hwnd_, GetText(kCaption).c_str());
+void Control::SetText(std::wstring_view property, const std::wstring& value) {
+  Stored(property) = value;
+  if (hwnd_ && property == WindowTextProperty()) SetWindowTextW(hwnd_, value.c_str());
+  OnTextChanged(property);
 }
 
 bool Control::OnCommand(WORD) {

@@ -72,6 +72,8 @@ class Component {
   // Stored values of the text properties; controls mirror them to the screen.
   std::wstring& Stored(std::wstring_view property);
   const std::wstring* FindStored(std::wstring_view property) const;
+  // A text property changed (for a control, its window text already did):
+  // what the kind draws or lays out from it follows here.
   virtual void OnTextChanged(std::wstring_view /*property*/) {}
   // The kind's part of Adopt.
   virtual void AdoptChild(Component& child);
@@ -105,6 +107,9 @@ class Control : public Component {
   virtual void DestroyHandle();
 
   std::vector<std::wstring_view> TextProperties() const override;
+  // Keeps the window text equal to the property it shows (see
+  // WindowTextProperty) for every kind, whatever the kind paints on top.
+  void SetText(std::wstring_view property, const std::wstring& value) final;
 
   // Design geometry at 96 DPI, relative to the parent's client origin.
   int left() const { return left_; }
@@ -172,6 +177,10 @@ class Control : public Component {
  protected:
   // Window class, styles and caption for CreateWindowExW.
   virtual const wchar_t* WindowClass() const = 0;
+  // The text property the window's own text holds: what WM_GETTEXT answers,
+  // and so the name screen readers speak, also for a control that draws its
+  // text itself.
+  virtual std::wstring_view WindowTextProperty() const { return kCaption; }
   virtual DWORD Style() const;
   virtual DWORD ExStyle() const { return 0; }
   virtual void AfterCreate() {}
@@ -186,7 +195,6 @@ class Control : public Component {
   virtual void FitToContent(RECT& /*rect*/) const {}
   // Origin of undocked children's Left/Top, in pixels, relative to this window.
   virtual POINT ChildOrigin() const { return {0, 0}; }
-  void OnTextChanged(std::wstring_view property) override;
   void AdoptChild(Component& child) override;
   int Scale(int value) const;
 

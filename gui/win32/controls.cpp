@@ -384,7 +384,6 @@ DWORD Edit::Style() const {
 }
 
 void Edit::AfterCreate() {
-  SetWindowTextW(hwnd(), Component::GetText(kText).c_str());
   const std::wstring cue = Component::GetText(kTextHint);
   if (!cue.empty())
     SendMessageW(hwnd(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
@@ -403,7 +402,6 @@ std::wstring Edit::GetText(std::wstring_view property) const {
 
 void Edit::OnTextChanged(std::wstring_view property) {
   if (!hwnd()) return;
-  if (property == kText) SetWindowTextW(hwnd(), Component::GetText(kText).c_str());
   if (property == kTextHint)
     SendMessageW(hwnd(), EM_SETCUEBANNER, TRUE,
                  reinterpret_cast<LPARAM>(Component::GetText(kTextHint).c_str()));

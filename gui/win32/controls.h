@@ -128,6 +128,7 @@ class Edit : public Control {
 
  protected:
   const wchar_t* WindowClass() const override { return L"EDIT"; }
+  std::wstring_view WindowTextProperty() const override { return kText; }
   DWORD Style() const override;
   DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
   void AfterCreate() override;

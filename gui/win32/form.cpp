@@ -310,10 +310,6 @@ void Form::DestroyHandle() {
   DestroyWindow(hwnd);
 }
 
-void Form::OnTextChanged(std::wstring_view property) {
-  if (property == kCaption && hwnd()) SetWindowTextW(hwnd(), caption().c_str());
-}
-
 void Form::Show() {
   if (on_show) Application::Instance().Invoke(on_show);
   SetVisible(true);

@@ -132,7 +132,6 @@ class Form : public Control {
   }
   const wchar_t* WindowClass() const override { return class_name_.c_str(); }
   bool IsContainer() const override { return true; }
-  void OnTextChanged(std::wstring_view property) override;
 
  private:
   [[noreturn]] static void MissingComponent(std::wstring_view name);

@@ -45,13 +45,16 @@ struct Pass {
   }
 };
 
-TEST(Translation, FileRulesCaseBlanksRepeatsAndValuesWithEquals) {
+TEST(Translation, FileRulesCaseBlanksQuotesRepeatsAndValuesWithEquals) {
   FakeWindow window(u"Form1", u"Zandrel");
   window.Add(u"ButtonBrowse", u"Caption", u"Обзор...");
   window.Add(u"LabelA", u"Caption", u"А");
   window.Add(u"LabelB", u"Caption", u"Б");
   window.Add(u"LabelC", u"Caption", u"В");
   window.Add(u"LabelD", u"Caption", u"Г");
+  window.Add(u"LabelE", u"Caption", u"Д");
+  window.Add(u"LabelF", u"Caption", u"Е");
+  window.Add(u"LabelG", u"Caption", u" ✓ Успешно");
   Pass pass;
   const auto missing = pass.Run(window,
                                 "[zandrel]\n"
@@ -60,6 +63,8 @@ TEST(Translation, FileRulesCaseBlanksRepeatsAndValuesWithEquals) {
                                 "Form1.LabelB.Caption=first\n"
                                 "Form1.LabelB.Caption=second\n"
                                 "Form1.LabelD.Caption=\n"
+                                "Form1.LabelE.Caption = \"  found: \"  \n"
+                                "Form1.LabelF.Caption=\"half \n"
                                 "[Other]\nForm1.LabelC.Caption=wrong section\n"
                                 "[ZANDREL]\nForm1.LabelC.Caption=repeated header\n");
   EXPECT_EQ(window.At(0).texts[u"Caption"], u"Browse...");
@@ -68,7 +73,12 @@ TEST(Translation, FileRulesCaseBlanksRepeatsAndValuesWithEquals) {
   EXPECT_EQ(window.At(3).texts[u"Caption"], u"В");
   // An empty value leaves the text, and is not missing.
   EXPECT_EQ(window.At(4).texts[u"Caption"], u"Г");
-  EXPECT_EQ(missing, std::vector<std::u16string>{u"Form1.LabelC.Caption=В"});
+  // Quotes keep the blanks inside them; a lone quote is text.
+  EXPECT_EQ(window.At(5).texts[u"Caption"], u"  found: ");
+  EXPECT_EQ(window.At(6).texts[u"Caption"], u"\"half");
+  // The log quotes a text the same way, so its line can be pasted in.
+  EXPECT_EQ(missing, (std::vector<std::u16string>{u"Form1.LabelC.Caption=В",
+                                                  u"Form1.LabelG.Caption=\" ✓ Успешно\""}));
 }
 
 TEST(Translation, SeparatorsNumbersAndEmptyTextsAreNeverLookedUp) {

@@ -75,12 +75,40 @@ TEST(IniEncoding, AnsiFilesGoThroughTheCodec) {
   EXPECT_EQ(AsString(doc.ToBytes()), "[Language information]\r\nLANGNAME=\xA8\xE6\r\n");
 }
 
-TEST(IniEncoding, Utf8WithoutMarkIsTakenAsAnsi) {
-  const Bytes file = AsBytes("[S]\r\nk=\xD0\x9F\xD1\x80\xD0\xB8\r\n");  // "При" in UTF-8
-  const IniDocument doc = IniDocument::FromBytes(file, Windows1251Codec());
-  EXPECT_EQ(doc.encoding(), IniEncoding::kAnsi);
-  EXPECT_EQ(doc.ReadString(u"S", u"k", u""), u"РџСЂРё");
-  EXPECT_EQ(doc.ToBytes(), file);  // and written back byte for byte
+// Notepad saves UTF-8 without a mark: well-formed UTF-8 with a character
+// beyond ASCII is read and written back so; anything short of that is ANSI.
+TEST(IniEncoding, Utf8WithoutMarkIsKnownByItsBytes) {
+  // "При ✓ 😀": two-, three- and four-byte sequences.
+  const Bytes file = AsBytes("[S]\r\nk=\xD0\x9F\xD1\x80\xD0\xB8 \xE2\x9C\x93 \xF0\x9F\x98\x80\r\n");
+  IniDocument doc = IniDocument::FromBytes(file, Windows1251Codec());
+  EXPECT_EQ(doc.encoding(), IniEncoding::kUtf8);
+  EXPECT_EQ(doc.ReadString(u"S", u"k", u""), u"При ✓ \U0001F600");
+  EXPECT_EQ(doc.ToBytes(), file);
+  doc.WriteString(u"S", u"m", u"Ж");
+  EXPECT_EQ(AsString(doc.ToBytes()), AsString(file) + "m=\xD0\x96\r\n");
+
+  for (const std::string_view ansi : {
+           "k=\xCF\xF0\xE8",  // "При" in Windows-1251
+           "k=ASCII only",
+           "k=\xC0\xAF",          // an overlong "/"
+           "k=\xED\xA0\x80",      // a surrogate
+           "k=\xF4\x90\x80\x80",  // beyond U+10FFFF
+           "k=\xD0\x9F\xD1",      // cut short
+       })
+    EXPECT_EQ(IniDocument::FromBytes(AsBytes("[S]\r\n" + std::string(ansi)), Windows1251Codec())
+                  .encoding(),
+              IniEncoding::kAnsi)
+        << ansi;
+
+  // ANSI text whose bytes would read back as UTF-8 once the line that told
+  // them apart is gone ("Рђ" in Windows-1251 is "А" in UTF-8) keeps its text
+  // in UTF-16.
+  const IniDocument ansi =
+      IniDocument::FromBytes(AsBytes("[S]\r\n; \xFF\r\nk=\xD0\x90\r\n"), Windows1251Codec());
+  ASSERT_EQ(ansi.encoding(), IniEncoding::kAnsi);
+  const IniDocument rewritten =
+      IniDocument::FromBytes(ansi.ToBytes(IniLayout::kEntriesOnly), Windows1251Codec());
+  EXPECT_EQ(rewritten.ReadString(u"S", u"k", u""), u"Рђ");
 }
 
 TEST(IniEncoding, TextTheCodePageCannotHoldSwitchesToUtf16InsteadOfLosingIt) {

@@ -119,6 +119,11 @@ int main(int argc, char** argv) {
   const std::string ini = "[Option]\r\nCheckBoxSavePath=1\r\nEditPathExtract=C:\\out\r\n; note\r\n";
   Write("seeds", "ini_document", "ansi.ini", ini);
   Write("seeds", "ini_document", "utf8.ini", "\xEF\xBB\xBF[Zandrel]\nForm1.Caption=\xD0\x9E\n");
+  // UTF-8 without a mark, as Notepad saves it.
+  const std::string notepad =
+      "[Zandrel]\r\nForm1.LangSuccessfully.Caption=\" \xE2\x9C\x93 Done\"\r\n";
+  for (const char* target : {"ini_document", "language_file", "language_cleanup"})
+    Write("seeds", target, "notepad.ini", notepad);
   std::string utf16le = "\xFF\xFE";
   for (char c : ini) utf16le += std::string{c, '\0'};
   Write("seeds", "ini_document", "utf16le.ini", utf16le);

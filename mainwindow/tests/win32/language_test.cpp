@@ -21,6 +21,7 @@
 #include "platform/wide.h"
 #include "settings/ansi_codec.h"
 #include "settings/ini_document.h"
+#include "tests/support/pe_builder.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/program_windows.h"
@@ -71,8 +72,44 @@ bool HasCyrillic(const std::wstring& text) {
   return false;
 }
 
-std::wstring Trimmed(const std::wstring& text) {
-  return ToWide(std::u16string(Trim(FromWide(text))));
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+  return TRUE;
+}
+
+// What a window answers to WM_GETTEXT, and so what a screen reader reads.
+std::wstring WindowText(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                    L'\0');
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+// The blanks of a log line beyond single ones between words: at its start,
+// at its end and doubled inside; each run of words is an "x".
+std::wstring BlankShape(std::wstring_view line) {
+  std::wstring shape;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const bool blank = line[i] == L' ';
+    std::size_t end = i;
+    while (end < line.size() && (line[end] == L' ') == blank) ++end;
+    if (!blank && !shape.ends_with(L'x')) shape += L'x';
+    if (blank && (i == 0 || end == line.size() || end - i > 1)) shape.append(end - i, L' ');
+    i = end;
+  }
+  return shape;
+}
+
+std::vector<std::wstring> BlankShapes(const std::wstring& log) {
+  std::vector<std::wstring> shapes;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = log.find(L"\r\n", start);
+    shapes.push_back(BlankShape(std::wstring_view(log).substr(start, end - start)));
+    if (end == std::wstring::npos) return shapes;
+    start = end + 2;
+  }
 }
 
 Bytes Utf8File(const std::string& utf8) {
@@ -160,6 +197,14 @@ TEST_F(LanguageTest, EnglishLeavesNoRussianTextAndRussianBringsTheBuiltInTextsBa
       if (key == L"Form1.Caption") continue;  // the title bar keeps its text
       EXPECT_FALSE(HasCyrillic(text)) << ToUtf8(FromWide(key));
     }
+    // So do the windows themselves, labels that draw their own text included.
+    std::vector<HWND> windows{form->hwnd()};
+    EnumChildWindows(form->hwnd(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    for (const HWND hwnd : windows) {
+      const gui::Control* control = gui::Control::FromHandle(hwnd);
+      EXPECT_FALSE(HasCyrillic(WindowText(hwnd)))
+          << ToUtf8(FromWide(form->name() + L"." + (control ? control->name() : L"")));
+    }
   }
   EXPECT_EQ(form1().caption(), built_in[L"Form1"][L"Form1.Caption"]);
   EXPECT_EQ(windows_->form10().caption(), L"Update Zandrel");
@@ -176,9 +221,7 @@ TEST_F(LanguageTest, EnglishLeavesNoRussianTextAndRussianBringsTheBuiltInTextsBa
       if (key == L"Form10.Caption") {
         EXPECT_EQ(text, L"Обновление Zandrel");
       } else {
-        // Values are trimmed: the two catalogue texts with blanks at an end
-        // come back without them.
-        EXPECT_EQ(text, Trimmed(built_in[form->name()][key])) << ToUtf8(FromWide(key));
+        EXPECT_EQ(text, built_in[form->name()][key]) << ToUtf8(FromWide(key));
       }
     }
   }
@@ -355,7 +398,52 @@ TEST_F(LanguageTest, MalformedLanguageFilesNeitherCrashNorHang) {
             "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Many\r\n\r\n");
 }
 
+TEST_F(LanguageTest, TheEnglishLogOfExtractAllIndentsItsLinesAsTheRussianOneDoes) {
+  testing::PeBuilder pe;
+  pe.AddIconGroup(icons::ResourceName::Text(u"MAINICON"),
+                  {{testing::MakeDibIconImage(32, 32), 32, 32, 32}});
+  pe.AddIconGroup(icons::ResourceName::Id(101), {{testing::MakeDibIconImage(16, 16), 16, 16, 32}});
+  const std::wstring tool = ToWide(folder_.path()) + L"\\tool.exe";
+  pe.WriteTo(FromWide(tool));
+  form1().AdoptSource(tool);
+  const auto extract_all = [this](const wchar_t* into) {
+    form1().EditPathExtract.SetTextValue(ToWide(folder_.path()) + into);
+    form1().ButtonAllZandrelClick();
+    return form1().MemoZandrel.text();
+  };
+  const std::wstring russian = extract_all(L"\\ru");
+  Ship(L"English.ini");
+  SetLanguageSetting("English");
+  ApplyLanguage();
+  const std::wstring english = extract_all(L"\\en");
+
+  ASSERT_NE(english.find(L"✓ Done"), std::wstring::npos) << ToUtf8(FromWide(english));
+  EXPECT_EQ(BlankShapes(english), BlankShapes(russian)) << ToUtf8(FromWide(english)) << "\n"
+                                                        << ToUtf8(FromWide(russian));
+}
+
 // --- the cleanup of the files on disk ---------------------------------------
+
+// Notepad saves UTF-8 without a byte-order mark.
+TEST_F(LanguageTest, AUtf8FileWithoutAMarkReadsAsWrittenAndStaysSoAfterTheCleanup) {
+  // Narrow literals are UTF-8 here.
+  const std::string notepad =
+      "[Language information]\r\nLANGNAME=Français\r\n"
+      "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Pick…\r\nForm1.Gone.Caption=x\r\n";
+  const std::wstring path = language_ + L"Notepad.ini";
+  WriteFileAtomically(FromWide(path), Bytes(notepad.begin(), notepad.end()));
+  SetLanguageSetting("Notepad");
+  ApplyLanguage();
+
+  EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Notepad\t\tFrançais *"});
+  EXPECT_EQ(form1().ButtonBrowse.GetText(gui::kCaption), L"Pick…");
+  // The stale key made the cleanup write the file: still UTF-8, still no mark.
+  const auto cleaned = ReadFileBytes(FromWide(path));
+  ASSERT_TRUE(cleaned);
+  EXPECT_EQ(std::string(cleaned->begin(), cleaned->end()),
+            "[Language information]\r\nLANGNAME=Français\r\n\r\n"
+            "[Zandrel]\r\nForm1.ButtonBrowse.Caption=Pick…\r\n\r\n");
+}
 
 TEST_F(LanguageTest, CleanupRemovesStaleKeysAndLeavesCleanReadOnlyAndLockedFilesAlone) {
   const std::string stale =

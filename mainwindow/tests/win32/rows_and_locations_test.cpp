@@ -17,6 +17,7 @@
 #include "platform/handles.h"
 #include "platform/wide.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/win32/program_output.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/program_windows.h"
 #include "tests/support/wine_modules.h"
@@ -86,36 +87,10 @@ TEST_F(RowsTest, SeveralRowsSaveCopyAndDragWhatExtractAllWritesForThem) {
   EXPECT_EQ(watcher.file_dialogs()[0], L"Сохранить иконку...");
 }
 
-// What a program writes to its standard output.
-std::string Output(std::wstring command) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &inherit, 0)) return {};
-  const platform::UniqueHandle reader(read);
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write;
-  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION pi{};
-  const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
-                                      CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-  CloseHandle(write);
-  if (!started) return {};
-  const platform::UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  std::string out;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-  WaitForSingleObject(pi.hProcess, 30000);
-  return out;
-}
-
 TEST_F(RowsTest, LocationsRoundTripAndNameMissingGroups) {
   // The command line prints the locations the window copies.
   const std::string listed =
-      Output(L"\"" ZANDREL_CLI_PATH L"\" list --locations \"" + shell32 + L"\"");
+      testing::ProgramOutput(L"\"" ZANDREL_CLI_PATH L"\" list --locations \"" + shell32 + L"\"");
   std::size_t line_start = 0;
   for (int row = 0; row < form.ListViewIcons.item_count(); ++row) {
     const std::size_t end = listed.find('\n', line_start);

@@ -1,6 +1,7 @@
 // What the user sees in each named style: every visible control of the three
 // windows, printed into a bitmap, shows the style's colour for its kind, with
-// text that reads against it; the menus, drawn into a bitmap, the same.
+// text that reads against it; the real menus, opened and captured from the
+// screen, the same.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -164,6 +165,77 @@ std::string Hex(COLORREF c) {
   return text;
 }
 
+// The menus of this thread on the screen while one is up, each captured from
+// the screen as the user sees it. A key (VK_RIGHT on the first item, to
+// open a submenu) may be pressed into the menu first.
+struct MenuCapture {
+  std::vector<Capture> captures;
+  UINT key = 0;
+  int ticks = 0;
+};
+MenuCapture* g_menu_capture = nullptr;
+
+BOOL CALLBACK CollectMenuWindows(HWND hwnd, LPARAM lp) {
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 15);
+  if (std::wstring(cls) == L"#32768" && IsWindowVisible(hwnd))
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+  return TRUE;
+}
+
+void CALLBACK CaptureMenusOnTick(HWND, UINT, UINT_PTR id, DWORD) {
+  MenuCapture& state = *g_menu_capture;
+  std::vector<HWND> menus;
+  EnumThreadWindows(GetCurrentThreadId(), &CollectMenuWindows, reinterpret_cast<LPARAM>(&menus));
+  if (menus.empty() && ++state.ticks < 20) return;
+  if (state.key != 0 && !menus.empty()) {
+    for (const UINT key : {static_cast<UINT>(VK_DOWN), state.key}) {
+      keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+      keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+    }
+    state.key = 0;
+    return;
+  }
+  if (++state.ticks < 3) return;  // painted by now
+  KillTimer(nullptr, id);
+  platform::WindowDC screen(nullptr);
+  std::reverse(menus.begin(), menus.end());  // a submenu comes after its parent
+  for (HWND window : menus) {
+    RECT rc{};
+    GetWindowRect(window, &rc);
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    HDC memory = CreateCompatibleDC(screen.get());
+    platform::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    HGDIOBJ old = SelectObject(memory, bitmap.get());
+    BitBlt(memory, 0, 0, width, height, screen.get(), rc.left, rc.top, SRCCOPY);
+    SelectObject(memory, old);
+    state.captures.push_back(FromDc(memory, bitmap.get(), width, height));
+    DeleteDC(memory);
+  }
+  EndMenu();
+}
+
+std::vector<Capture> CaptureShownMenus(gui::PopupMenu& menu, POINT at, UINT key) {
+  MenuCapture state;
+  state.key = key;
+  g_menu_capture = &state;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 150, &CaptureMenusOnTick);
+  menu.Popup(at.x, at.y);
+  KillTimer(nullptr, timer);
+  g_menu_capture = nullptr;
+  return std::move(state.captures);
+}
+
+// A shown menu in a named style: the menu face over most of it, text that
+// reads against it, as for every other control.
+void ExpectMenuLook(const Capture& capture, const gui::Style& style, const std::string& what) {
+  const COLORREF face = style.Color(ColorRole::kMenuFace);
+  EXPECT_EQ(Hex(capture.Dominant(3)), Hex(face))
+      << what << " menu in " << ToUtf8(style.palette().name);
+  EXPECT_GE(capture.StrongestContrast(face, 3), 4.5)
+      << what << " menu in " << ToUtf8(style.palette().name);
+}
+
 class StyleCaptureTest : public ::testing::TestWithParam<const char16_t*> {
  protected:
   void SetUp() override {
@@ -245,48 +317,25 @@ TEST_P(StyleCaptureTest, EveryControlAndMenuShowsTheStylesColoursWithReadableTex
   EXPECT_EQ(Hex(header_capture.Dominant(0)), Hex(style.Color(ColorRole::kWindow)));
   EXPECT_GE(header_capture.StrongestContrast(header_capture.Dominant(0), 0), 4.5);
 
-  // Every item of every menu, plain and under the mouse, in a bitmap.
+  // The real menus, opened through the runtime as a click opens them and
+  // captured from the screen while they are up: the general menu, its theme
+  // submenu, and the list's context menu.
   TForm1& main = windows_.form1();
-  std::vector<std::pair<const gui::MenuItem*, gui::ImageList*>> items;
-  for (gui::Component* component : main.components())
-    if (auto* menu = dynamic_cast<gui::PopupMenu*>(component)) {
-      std::vector<const gui::MenuItem*> stack(menu->items().begin(), menu->items().end());
-      while (!stack.empty()) {
-        const gui::MenuItem* item = stack.back();
-        stack.pop_back();
-        if (item->visible()) items.emplace_back(item, menu->images());
-        stack.insert(stack.end(), item->items().begin(), item->items().end());
-      }
-    }
-  ASSERT_GE(items.size(), 9u);
-  platform::WindowDC screen(nullptr);
-  int with_picture = 0;
-  for (const auto& [item, images] : items) {
-    const gui::MenuEntry entry = gui::EntryOf(*item, images);
-    with_picture += entry.image_index >= 0;
-    const SIZE size = gui::MeasureMenuEntry(screen.get(), entry, main.font_handle(), main.dpi());
-    ASSERT_GT(size.cx, 0);
-    ASSERT_GT(size.cy, 0);
-    for (const bool selected : {false, true}) {
-      HDC memory = CreateCompatibleDC(screen.get());
-      platform::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), size.cx + 40, size.cy));
-      HGDIOBJ old = SelectObject(memory, bitmap.get());
-      const RECT rc{0, 0, size.cx + 40, size.cy};
-      gui::DrawMenuEntry(memory, rc, entry, selected, main.font_handle(), main.dpi());
-      SelectObject(memory, old);
-      const Capture capture = FromDc(memory, bitmap.get(), rc.right, rc.bottom);
-      DeleteDC(memory);
-      const ColorRole back =
-          selected && entry.enabled && !entry.separator ? ColorRole::kMenuHot : ColorRole::kMenuFace;
-      const std::string what = ToUtf8(platform::FromWide(item->name())) + " in " +
-                               ToUtf8(style.palette().name) + (selected ? ", selected" : "");
-      EXPECT_EQ(Hex(capture.Dominant(0)), Hex(style.Color(back))) << what;
-      if (!entry.separator) {
-        EXPECT_GE(capture.StrongestContrast(style.Color(back), 0), 4.5) << what;
-      }
-    }
+  main.ListViewIcons.SetItemIndex(0);
+  main.ListViewIconsSelectItem();
+  RECT frame{};
+  GetWindowRect(main.hwnd(), &frame);
+  for (const bool submenu : {false, true}) {
+    const auto shown = CaptureShownMenus(main.PopupMenu_General, {frame.right - 10, frame.top + 40},
+                                         submenu ? VK_RIGHT : 0);
+    ASSERT_EQ(shown.size(), submenu ? 2u : 1u);
+    for (const Capture& capture : shown)
+      ExpectMenuLook(capture, style, submenu ? "theme" : "general");
   }
-  EXPECT_GE(with_picture, 1);  // the context menu's "save" item
+  const auto context =
+      CaptureShownMenus(main.PopupMenuIcons, {frame.left + 60, frame.top + 260}, 0);
+  ASSERT_EQ(context.size(), 1u);
+  ExpectMenuLook(context[0], style, "list's context");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStyles, StyleCaptureTest,

@@ -1,12 +1,13 @@
 // The engine's lookups over a window made of plain data: the input is a
 // language file, then (after a NUL) the texts of the window's components,
-// one per line. A text either stays or becomes a value of the file, and
-// every lookup that fails leaves one line in the missing keys.
+// one per line. A text either stays or becomes the text of a value of the
+// file, and every lookup that fails leaves one line in the missing keys.
 #include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
 
+#include "i18n/language_files.h"
 #include "i18n/tests/fake_window.h"
 #include "i18n/translation.h"
 #include "settings/ansi_codec.h"
@@ -44,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   std::set<std::u16string> values{u""};
-  for (const auto& entry : language.Entries(u"Zandrel")) values.insert(entry.value);
+  for (const auto& entry : language.Entries(u"Zandrel"))
+    values.insert(i18n::LanguageText(entry.value));
 
   i18n::TranslationEnvironment env;
   env.codec = &settings::Windows1251Codec();
