@@ -61,7 +61,8 @@ std::unique_ptr<AniFileModule> AniFileModule::Open(std::unique_ptr<AniFileModule
   const auto head = file.Copy(0, 12);
   if (!head || !LooksLikeAniFile(*head)) return nullptr;
   // The RIFF chunk holds the rest, as far as the file does.
-  const std::uint64_t end = std::min<std::uint64_t>(8 + *file.U32(4), file.size());
+  // (64-bit sum: a size near 4 GB must not wrap around to a few bytes.)
+  const std::uint64_t end = std::min<std::uint64_t>(8 + std::uint64_t{*file.U32(4)}, file.size());
   std::size_t chunks = 0;
   std::size_t& frames = module->frames_;
   for (auto chunk = ChunkAt(file, 12, end); chunk && chunks < kMaxChunks;
