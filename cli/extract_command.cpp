@@ -51,6 +51,19 @@ std::vector<std::size_t> Chosen(const Source& source, const std::vector<std::str
   return chosen;
 }
 
+// What a group is written as: the kind asked for, except that a cursor
+// file, or an animation's cursor frame, stays a cursor (.cur, with its
+// hotspots) when icons, the default, are asked for.
+Kind WrittenKind(const Source& source, const ExtractOptions& options,
+                 const std::optional<icons::ResourceName>& id) {
+  const icons::ContainerKind container = source.container.kind;
+  if (options.kind != Kind::kIcon || options.orphans || !id ||
+      (container != icons::ContainerKind::kCursorFile &&
+       container != icons::ContainerKind::kAniFile))
+    return options.kind;
+  return source.module().Lookup(icons::kRtGroupCursor, *id).found() ? Kind::kCursor : Kind::kIcon;
+}
+
 // Writes the chosen groups of one source into `folder`; the exit code.
 int ExtractSource(const Source& source, const std::vector<std::size_t>& chosen,
                   const ExtractOptions& options, const fs::path& folder, std::ostream& err) {
@@ -69,12 +82,13 @@ int ExtractSource(const Source& source, const std::vector<std::size_t>& chosen,
       continue;
     }
     if (options.png) {
-      status = std::max(
-          status, WritePngs(source, view, group, folder, options.size, png_names, err));
+      status =
+          std::max(status, WritePngs(source, view, group, folder, options.size, png_names, err));
       continue;
     }
+    const Kind kind = WrittenKind(source, options, id);
     const std::u16string ico_name = names.Choose(icons::GroupOutputFileName(group));
-    const std::u16string file_name = OutputFileName(ico_name, options.kind, options.orphans);
+    const std::u16string file_name = OutputFileName(ico_name, kind, options.orphans);
     const fs::path target = folder / PathOf(file_name);
     if (!PlainFileName(PathOf(file_name))) {
       err << "error: " << ToUtf8(source.path) << ": group " << ToUtf8(group)
@@ -84,13 +98,13 @@ int ExtractSource(const Source& source, const std::vector<std::size_t>& chosen,
     }
     CollectingLog log;
     bool written = false;
-    if (options.kind == Kind::kIcon)
+    if (kind == Kind::kIcon)
       written = icons::WriteIconGroupFile(view, group, TextOf(target), icons::WriteMode::kLog,
                                           catalogue, &log, &budget);
-    else if (options.kind == Kind::kCursor)
+    else if (kind == Kind::kCursor)
       written = WriteCursor(view, group, TextOf(target), catalogue, log, budget);
     else
-      written = WriteAnimation(view, options.kind, group, TextOf(target), catalogue, log, budget);
+      written = WriteAnimation(view, kind, group, TextOf(target), catalogue, log, budget);
     for (const std::u16string& line : log.lines)
       if (!line.starts_with(u"saved:"))
         err << (written ? "warning: " : "error: ") << ToUtf8(source.path) << ": group "

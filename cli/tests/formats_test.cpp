@@ -163,8 +163,8 @@ TEST_F(FormatsTest, IcoAndCurFilesAreOneGroupNamedAfterTheFileAndWrittenBackUnch
   const Result cursor = Cli({"list", "--type", "cursor", Path("arrow.cur")});
   EXPECT_EQ(cursor.out.substr(0, 14), "0\tarrow.cur\t2\t") << cursor.out;
   ASSERT_EQ(Cli({"extract", Path("app.ico"), "-o", Path("ico")}).code, kAllDone);
-  ASSERT_EQ(Cli({"extract", "--type", "cursor", Path("arrow.cur"), "-o", Path("cur")}).code,
-            kAllDone);
+  // A cursor file stays a cursor file, hotspots and all.
+  ASSERT_EQ(Cli({"extract", Path("arrow.cur"), "-o", Path("cur")}).code, kAllDone);
   const auto icos = FilesIn(Path("ico"));
   const auto curs = FilesIn(Path("cur"));
   ASSERT_EQ(icos.size(), 1u);
@@ -193,12 +193,14 @@ TEST_F(FormatsTest, AniFramesAreGroupsAndAnimationResourcesAreWrittenWhole) {
   EXPECT_EQ(Cli({"list", Path("busy.ani")}).out,
             "0\tframe 0\t1\t32x32 (32-bit)\n1\tframe 1\t1\t32x32 (32-bit)\n"
             "2\tframe 2\t1\t32x32 (32-bit)\n");
-  ASSERT_EQ(Cli({"extract", "--type", "cursor", Path("busy.ani"), "-o", Path("frames")}).code,
-            kAllDone);
+  ASSERT_EQ(Cli({"extract", Path("busy.ani"), "-o", Path("frames")}).code, kAllDone);
   const auto frames = FilesIn(Path("frames"));
   ASSERT_EQ(frames.size(), 3u);
   std::size_t i = 0;
-  for (const auto& [name, bytes] : frames) EXPECT_EQ(bytes, spec.frames[i++]) << name;
+  for (const auto& [name, bytes] : frames) {
+    EXPECT_EQ(name, "cursor_frame " + std::to_string(i) + ".cur");
+    EXPECT_EQ(bytes, spec.frames[i++]) << name;
+  }
   ASSERT_EQ(Cli({"extract", "--png", Path("busy.ani"), "-o", Path("png")}).code, kAllDone);
   EXPECT_EQ(FilesIn(Path("png")).size(), 3u);
 
