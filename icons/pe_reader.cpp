@@ -5,82 +5,18 @@
 #include <utility>
 
 #include "core/casefold.h"
+#include "icons/pe_headers.h"
 
 namespace zandrel::icons {
 
 namespace {
 
-constexpr std::uint16_t kDosMagic = 0x5A4D;         // "MZ"
-constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
-constexpr std::uint16_t kPe32Magic = 0x10B;
-constexpr std::uint16_t kPe32PlusMagic = 0x20B;
-constexpr std::uint32_t kResourceDirectoryIndex = 2;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::uint64_t kDirectoryHeaderSize = 16;
 constexpr std::uint64_t kDirectoryEntrySize = 8;
-constexpr std::uint64_t kSectionHeaderSize = 40;
 
-struct Section {
-  std::uint32_t virtual_address;
-  std::uint32_t raw_size;
-  std::uint32_t raw_pointer;
-};
-
-struct Headers {
-  bool pe32_plus = false;
-  std::uint32_t resource_rva = 0;  // 0: the module has no resource directory
-  std::vector<Section> sections;
-};
-
-std::optional<Headers> ReadHeaders(const Bounded& file, PeOpenError& error) {
-  error = PeOpenError::kNotPe;
-  if (file.U16(0) != kDosMagic) return std::nullopt;
-  const auto pe_offset = file.U32(0x3C);
-  if (!pe_offset || file.U32(*pe_offset) != kPeSignature) return std::nullopt;
-
-  error = PeOpenError::kBadHeaders;
-  const std::uint64_t coff = std::uint64_t{*pe_offset} + 4;
-  const auto section_count = file.U16(coff + 2);
-  const auto optional_size = file.U16(coff + 16);
-  const std::uint64_t optional = coff + 20;
-  const auto magic = file.U16(optional);
-  if (!section_count || !optional_size || !magic) return std::nullopt;
-
-  Headers headers;
-  if (*magic == kPe32PlusMagic) {
-    headers.pe32_plus = true;
-  } else if (*magic != kPe32Magic) {
-    return std::nullopt;
-  }
-  const std::uint64_t rva_count_field = headers.pe32_plus ? 108 : 92;
-  const auto rva_count = file.U32(optional + rva_count_field);
-  if (!rva_count) return std::nullopt;
-
-  // The resource entry counts only when the header declares it and holds it;
-  // beyond the optional header's declared size the section table begins.
-  const std::uint64_t resource_entry = rva_count_field + 4 + 8 * kResourceDirectoryIndex;
-  if (*rva_count > kResourceDirectoryIndex && resource_entry + 8 <= *optional_size)
-    headers.resource_rva = file.U32(optional + resource_entry).value_or(0);
-
-  // Section headers cut off by the end of the file are left out.
-  const std::uint64_t table = optional + *optional_size;
-  for (std::uint64_t i = 0; i < *section_count; ++i) {
-    const auto entry = file.Copy(table + kSectionHeaderSize * i, kSectionHeaderSize);
-    if (!entry) break;
-    headers.sections.push_back(
-        {*ReadU32LE(*entry, 12), *ReadU32LE(*entry, 16), *ReadU32LE(*entry, 20)});
-  }
-  error = PeOpenError::kNone;
-  return headers;
-}
-
-// The section whose raw data holds the RVA. Like the system loader with modules
-// opened as data files, only the part of a section present in the file counts.
-const Section* SectionOf(const std::vector<Section>& sections, std::uint32_t rva) {
-  for (const auto& s : sections)
-    if (rva >= s.virtual_address && rva - s.virtual_address < s.raw_size) return &s;
-  return nullptr;
-}
+using pe::Section;
+using pe::SectionOf;
 
 using Stored = PeResourceModule::Stored;
 
@@ -260,7 +196,7 @@ std::unique_ptr<PeResourceModule> PeResourceModule::Open(std::unique_ptr<PeResou
   const ByteSource& source = *opening;
   const Bounded file(source);
   PeOpenError reason = PeOpenError::kNone;
-  const auto headers = ReadHeaders(file, reason);
+  const auto headers = pe::ReadHeaders(file, reason);
   if (error) *error = reason;
   if (!headers) return nullptr;
   module->pe32_plus_ = headers->pe32_plus;
