@@ -91,12 +91,14 @@ ResourceData IndexedResourceModule::Lookup(std::uint16_t type, const ResourceNam
 
 void IndexedResourceModule::Add(std::uint16_t type, ResourceName name,
                                 const StoredResource& stored) {
+  if (Find(type, name)) return;
   TypeIndex& index = types_[type];
   index.entries.push_back({std::move(name), stored, nullptr});
   Index(index, index.entries.size() - 1);
 }
 
 void IndexedResourceModule::Add(std::uint16_t type, ResourceName name, Bytes made) {
+  if (Find(type, name)) return;
   TypeIndex& index = types_[type];
   index.entries.push_back(
       {std::move(name), StoredResource{}, std::make_shared<const Bytes>(std::move(made))});

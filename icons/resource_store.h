@@ -78,7 +78,8 @@ class ResourceLoader {
 // A resource module over an index the reader of one kind of container fills.
 // Names are enumerated in the order they were added; identifiers match
 // exactly, string names without regard to letter case; of several resources
-// of one name the first added is found.
+// of one name only the first added is kept, as a PE directory holds each
+// name once.
 class IndexedResourceModule : public ResourceModule {
  public:
   std::vector<ResourceName> EnumerateNames(std::uint16_t type) const override;

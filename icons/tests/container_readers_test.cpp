@@ -54,12 +54,14 @@ TEST(ContainerReaders, SixteenBitModulesKeepWhatTheFileHoldsAndReadAlikeFromAFil
   Bytes damaged = good;
   testing::PutU16(damaged, layout.name_records[2], 0xFFF0);      // image 2 past the end
   testing::PutU16(damaged, layout.name_records[3] + 6, 0x7FF0);  // "LOST" named past the end
+  testing::PutU16(damaged, layout.name_records[5] + 6, 0x8001);  // "APP" renamed 1 again
   const OpenedContainer c = Open(damaged);
   ASSERT_TRUE(c.module);
   EXPECT_EQ(StatusOf(c, kRtIcon, 1), Status::kFound);
   EXPECT_EQ(StatusOf(c, kRtIcon, 2), Status::kNotLoadable);
-  EXPECT_EQ(c.module->EnumerateNames(kRtGroupIcon),
-            (std::vector<ResourceName>{ResourceName::Text(u"APP"), ResourceName::Id(1)}));
+  // A name given twice is listed once and finds the first.
+  EXPECT_EQ(c.module->EnumerateNames(kRtGroupIcon), std::vector<ResourceName>{ResourceName::Id(1)});
+  EXPECT_EQ(ReadU16LE(c.module->Lookup(kRtGroupIcon, ResourceName::Id(1)).bytes, 6 + 12), 1);
 
   // A shift no file can use makes every resource unloadable, not a huge read.
   Bytes shifted = good;
