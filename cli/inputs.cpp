@@ -20,8 +20,8 @@ namespace {
 // The kinds of file a folder is searched for: modules (16-bit ones and icon
 // libraries among them) and icon, cursor and animated cursor files.
 bool IsPickedUp(const fs::path& path) {
-  static const std::u16string kinds[] = {u".EXE", u".DLL", u".MUN", u".CPL", u".OCX", u".SCR",
-                                         u".ICL", u".ICO", u".CUR", u".ANI"};
+  static const std::u16string kinds[] = {u".EXE", u".DLL", u".MUN", u".CPL", u".OCX",
+                                         u".SCR", u".ICL", u".ICO", u".CUR", u".ANI"};
   const std::u16string ext = UpperCase(TextOf(path.extension()));
   return std::find(std::begin(kinds), std::end(kinds), ext) != std::end(kinds);
 }

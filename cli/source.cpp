@@ -21,7 +21,7 @@ std::vector<std::u16string> GroupNames(const icons::ResourceModule& module, Kind
 
 const char* Why(icons::ContainerError error) {
   return error == icons::ContainerError::kCannotRead ? "cannot be read"
-                                                      : "not a Windows module or icon file";
+                                                     : "not a Windows module or icon file";
 }
 
 }  // namespace

@@ -30,9 +30,7 @@ struct Source {
   std::unique_ptr<icons::OrphanImagesView> orphans;
   std::vector<std::u16string> groups;
 
-  const icons::ResourceModule& module() const {
-    return orphans ? *orphans : *container.module;
-  }
+  const icons::ResourceModule& module() const { return orphans ? *orphans : *container.module; }
   // The module when it is a PE module, which alone has languages.
   const icons::PeResourceModule* pe() const;
 };

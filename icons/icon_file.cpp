@@ -10,10 +10,9 @@ std::unique_ptr<IconFileModule> IconFileModule::FromBytes(Bytes bytes,
               group_name);
 }
 
-std::unique_ptr<IconFileModule> IconFileModule::FromOpenFile(
-    std::unique_ptr<RandomAccessFile> file, std::u16string_view group_name) {
-  return Open(std::unique_ptr<IconFileModule>(new IconFileModule({}, std::move(file))),
-              group_name);
+std::unique_ptr<IconFileModule> IconFileModule::FromOpenFile(std::unique_ptr<RandomAccessFile> file,
+                                                             std::u16string_view group_name) {
+  return Open(std::unique_ptr<IconFileModule>(new IconFileModule({}, std::move(file))), group_name);
 }
 
 std::unique_ptr<IconFileModule> IconFileModule::Open(std::unique_ptr<IconFileModule> module,

@@ -70,8 +70,8 @@ OpenedContainer OpenAs(Format format, Input input, std::u16string_view file_name
       const std::u16string name = ExtractFileName(file_name);
       auto module = input.file ? IconFileModule::FromOpenFile(std::move(input.file), name)
                                : IconFileModule::FromBytes(std::move(input.bytes), name);
-      const ContainerKind kind = module && module->is_cursor() ? ContainerKind::kCursorFile
-                                                                : ContainerKind::kIconFile;
+      const ContainerKind kind =
+          module && module->is_cursor() ? ContainerKind::kCursorFile : ContainerKind::kIconFile;
       return Opened(std::move(module), kind);
     }
     case Format::kUnknown:

@@ -18,8 +18,8 @@ namespace zandrel::testing {
 
 // Where the parts of a built module landed, for tests that damage it.
 struct NeLayout {
-  std::size_t header_offset;          // the NE header
-  std::size_t resource_table_offset;  // its alignment shift; the type records follow
+  std::size_t header_offset;              // the NE header
+  std::size_t resource_table_offset;      // its alignment shift; the type records follow
   std::vector<std::size_t> name_records;  // file offset of each name record, in order added
 };
 
