@@ -8,14 +8,15 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "core/bytes.h"
 #include "core/file_io.h"
+#include "icons/byte_source.h"
 #include "icons/resource_module.h"
+#include "icons/resource_store.h"
 
 namespace zandrel::icons {
 
@@ -45,9 +46,11 @@ class PeResourceModule : public ResourceModule {
   PeResourceModule& operator=(const PeResourceModule&) = delete;
 
   // Only the types the program asks for are read: icons and cursors with
-  // their groups. Every other type is left in the file, unread.
+  // their groups, and animated ones. Every other type is left in the file,
+  // unread.
   static bool IsReadType(std::uint16_t type) {
-    return type == kRtIcon || type == kRtGroupIcon || type == kRtCursor || type == kRtGroupCursor;
+    return type == kRtIcon || type == kRtGroupIcon || type == kRtCursor ||
+           type == kRtGroupCursor || type == kRtAniCursor || type == kRtAniIcon;
   }
 
   // The names of one type may add up to this many UTF-16 units; entries past it
@@ -62,10 +65,10 @@ class PeResourceModule : public ResourceModule {
 
   bool is_pe32_plus() const { return pe32_plus_; }
   // The size of the module's file (of the bytes, for FromBytes).
-  std::uint64_t file_size() const { return file_size_; }
+  std::uint64_t file_size() const { return loader_.size(); }
   // For FromBytes: the whole image; every ResourceData::bytes lies inside it.
   // Empty for FromFile, whose lookups own the bytes they read.
-  ByteView image() const { return image_; }
+  ByteView image() const { return loader_.image(); }
 
   std::vector<ResourceName> EnumerateNames(std::uint16_t type) const override;
   // Identifiers match exactly, string names without regard to letter case. Of
@@ -86,17 +89,11 @@ class PeResourceModule : public ResourceModule {
   static constexpr std::size_t kMaxLanguagesListed = 1024;
 
   // Where a resource's bytes lie in the file, as the index keeps it.
-  struct Stored {
-    ResourceData::Status status = ResourceData::Status::kNotFound;
-    std::uint64_t offset = 0;
-    std::uint32_t size = 0;
-  };
+  using Stored = StoredResource;
   struct StoredVersion {
     std::uint16_t language;
     Stored data;
   };
-  // What the reader reads: bytes in memory or a file read on demand.
-  class Source;
 
  private:
   struct Resource {
@@ -115,35 +112,13 @@ class PeResourceModule : public ResourceModule {
 
   PeResourceModule(Bytes image, std::unique_ptr<RandomAccessFile> file);
   static std::unique_ptr<PeResourceModule> Open(std::unique_ptr<PeResourceModule> module,
-                                                const Source& source, PeOpenError* error);
-  ResourceData Load(const Stored& stored) const;
-  static ResourceData Found(std::shared_ptr<const Bytes> bytes);
+                                                PeOpenError* error);
 
-  Bytes image_;                             // FromBytes
-  std::unique_ptr<RandomAccessFile> file_;  // FromFile
+  ResourceLoader loader_;
   bool pe32_plus_ = false;
-  std::uint64_t file_size_ = 0;
   std::unordered_map<std::uint16_t, TypeIndex> types_;
   // One list per language directory; names sharing a directory share it.
   std::vector<std::vector<StoredVersion>> language_lists_;
-
-  // Bytes read from the file (FromFile): weakly by where they lie, and the
-  // last ones strongly.
-  struct LoadedKey {
-    std::uint64_t offset = 0;
-    std::uint32_t size = 0;
-    bool operator==(const LoadedKey&) const = default;
-  };
-  struct LoadedKeyHash {
-    std::size_t operator()(const LoadedKey& key) const {
-      return std::hash<std::uint64_t>()(key.offset * 31 + key.size);
-    }
-  };
-  mutable std::mutex loaded_mutex_;
-  mutable std::unordered_map<LoadedKey, std::weak_ptr<const Bytes>, LoadedKeyHash> loaded_;
-  mutable std::size_t next_sweep_ = 64;
-  mutable LoadedKey last_key_;
-  mutable std::shared_ptr<const Bytes> last_loaded_;
 };
 
 }  // namespace zandrel::icons

@@ -16,6 +16,9 @@ inline constexpr std::uint16_t kRtCursor = 1;
 inline constexpr std::uint16_t kRtIcon = 3;
 inline constexpr std::uint16_t kRtGroupCursor = 12;
 inline constexpr std::uint16_t kRtGroupIcon = 14;
+// Animated cursors and icons: each resource is a whole .ani file.
+inline constexpr std::uint16_t kRtAniCursor = 21;
+inline constexpr std::uint16_t kRtAniIcon = 22;
 
 // A resource name as a module stores it: a 16-bit identifier or a string.
 struct ResourceName {

@@ -2,6 +2,7 @@
 
 #include "core/text.h"
 #include "icons/resource_module.h"
+#include "tests/support/icon_files.h"
 #include "tests/support/memory_resource_module.h"
 #include "tests/support/pe_builder.h"
 
@@ -137,6 +138,96 @@ std::vector<HostileModule> AllHostileModules() {
   all.push_back(SharedPngDirectory());
   all.push_back(RepeatedLargeImage());
   all.push_back(SameOutputName());
+  return all;
+}
+
+HostileModule AniFrameClaiming4Gb(std::size_t frames) {
+  AniSpec spec;
+  for (std::size_t i = 0; i <= frames; ++i)
+    spec.frames.push_back(MakeIconFile(
+        {{MakeDibIconImage(32, 32, static_cast<std::uint32_t>(i)), 32, 32, 32, 0, 0}}));
+  Bytes bytes = MakeAniFile(spec);
+  // The last chunk of the file is the last frame (its bytes are even).
+  const std::size_t last = bytes.size() - 8 - spec.frames.back().size();
+  PutU32(bytes, last + 4, 0xFFFFFFFFu);
+  PutU32(bytes, 4, 0xFFFFFFFFu);            // RIFF
+  PutU32(bytes, 12 + 8 + 36 + 4, 0xFFFFFFFFu);  // LIST, after "anih"
+  return {"ani-frame-claiming-4gb", "a frame chunk claiming 4 GB", std::move(bytes), ".ani"};
+}
+
+HostileModule LoopingNeTable(std::size_t records, std::size_t names, std::size_t entries,
+                             std::size_t image_bytes) {
+  constexpr std::size_t kTable = 0x80;
+  constexpr std::uint16_t kShift = 5;
+  const auto units = [](std::size_t bytes) {
+    return static_cast<std::uint16_t>((bytes + (1u << kShift) - 1) >> kShift);
+  };
+  Bytes out(kTable, 0);
+  out[0] = 'M';
+  out[1] = 'Z';
+  PutU16(out, 0x3C, 0x40);
+  out[0x40] = 'N';
+  out[0x41] = 'E';
+  PutU16(out, 0x40 + 0x24, kTable - 0x40);
+  PutU16(out, 0x40 + 0x26, 0xFFFF);  // the table runs past where 16 bits reach
+  out[0x40 + 0x36] = 2;
+  AppendU16LE(out, kShift);
+  const std::size_t table_end = out.size() + 20 + records * (8 + 12 * names) + 2;
+  const std::size_t directory = (table_end + 31) / 32 * 32;
+  const std::size_t image = (directory + 6 + 14 * entries + 31) / 32 * 32;
+  const auto record = [&](std::size_t at, std::size_t size, std::uint16_t id) {
+    AppendU16LE(out, static_cast<std::uint16_t>(at >> kShift));
+    AppendU16LE(out, units(size));
+    AppendU16LE(out, 0x30);
+    AppendU16LE(out, id);
+    AppendU32LE(out, 0);
+  };
+  AppendU16LE(out, 0x8003);
+  AppendU16LE(out, 1);
+  AppendU32LE(out, 0);
+  record(image, image_bytes, 0x8001);
+  for (std::size_t r = 0; r < records; ++r) {
+    AppendU16LE(out, 0x800E);
+    AppendU16LE(out, static_cast<std::uint16_t>(names));
+    AppendU32LE(out, 0);
+    for (std::size_t n = 0; n < names; ++n)
+      record(directory, 6 + 14 * entries, static_cast<std::uint16_t>(0x8000 | (n + 1)));
+  }
+  AppendU16LE(out, 0);
+  out.resize(directory, 0);
+  AppendBytes(out, GroupOf(entries, 1, 32));
+  out.resize(image, 0);
+  Bytes big = MakeDibIconImage(32, 32);
+  big.resize(image_bytes, 0x55);
+  AppendBytes(out, big);
+  return {"ne-looping-table", "a 16-bit resource table coming back to one group type",
+          std::move(out), ".exe"};
+}
+
+HostileModule IcoClaiming65535Images(std::size_t image_bytes) {
+  constexpr std::size_t kCount = 65535;
+  Bytes out;
+  AppendU16LE(out, 0);
+  AppendU16LE(out, 1);
+  AppendU16LE(out, kCount);
+  for (std::size_t i = 0; i < kCount; ++i) {
+    AppendBytes(out, MakeGroupEntry(32, 32, 32, static_cast<std::uint32_t>(image_bytes), 0));
+    out.pop_back();  // a file record ends in the image's offset, not an identifier
+    out.pop_back();
+    AppendU32LE(out, static_cast<std::uint32_t>(6 + 16 * kCount));
+  }
+  Bytes big = MakeDibIconImage(32, 32);
+  big.resize(image_bytes, 0x55);
+  AppendBytes(out, big);
+  return {"ico-claiming-65535-images", "an .ico directory of 65,535 records naming one image",
+          std::move(out), ".ico"};
+}
+
+std::vector<HostileModule> HostileContainers() {
+  std::vector<HostileModule> all;
+  all.push_back(AniFrameClaiming4Gb());
+  all.push_back(LoopingNeTable());
+  all.push_back(IcoClaiming65535Images());
   return all;
 }
 

@@ -14,7 +14,8 @@ namespace zandrel::testing {
 struct HostileModule {
   std::string name;  // a short file-name-safe label
   std::string what;  // what it attacks
-  Bytes bytes;       // a PE32 module
+  Bytes bytes;       // a PE32 module, or the container `extension` names
+  std::string extension = ".dll";
 };
 
 // Many type entries sharing one names directory of as many groups (the
@@ -34,6 +35,21 @@ HostileModule RepeatedLargeImage(std::size_t entries = 1000, std::size_t image_b
 HostileModule SameOutputName(std::size_t groups = 8000);
 
 std::vector<HostileModule> AllHostileModules();
+
+// The other containers users bring, each crafted the same way.
+// An .ani file whose last frame chunk (and the RIFF and LIST chunks around
+// it) claims 4 GB.
+HostileModule AniFrameClaiming4Gb(std::size_t frames = 3);
+// A 16-bit module whose resource table comes back to the group type again
+// and again, each time naming `names` groups that all share one directory
+// of `entries` entries naming one large image.
+HostileModule LoopingNeTable(std::size_t records = 30, std::size_t names = 2000,
+                             std::size_t entries = 4000, std::size_t image_bytes = 300000);
+// An .ico file whose directory claims, and holds, 65,535 records all naming
+// one large image.
+HostileModule IcoClaiming65535Images(std::size_t image_bytes = 300000);
+
+std::vector<HostileModule> HostileContainers();
 
 // Window definition text with `depth` nested components.
 std::string DeeplyNestedDefinition(std::size_t depth = 5000);

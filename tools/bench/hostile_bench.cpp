@@ -2,6 +2,9 @@
 // how long listing (names, counts, sizes text) and extract all take with the
 // portable code, and the peak memory of the process that did it. Each case
 // runs in a child process of its own, so its peak is its own.
+//   hostile_bench --write-containers DIR  writes the crafted containers of
+//   the other formats (.ani, 16-bit module, .ico) into DIR instead, for
+//   tools/bench/run-benchmarks.sh to measure zandrel-cli on them.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -10,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "core/file_io.h"
 #include "icons/extract_all.h"
@@ -73,7 +77,12 @@ void InChild(const std::function<void()>& fn) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--write-containers") {
+    for (const auto& m : testing::HostileContainers())
+      WriteFileAtomically(FromUtf8(std::string(argv[2]) + "/" + m.name + m.extension), m.bytes);
+    return 0;
+  }
   testing::TempFolder dir;
   std::printf("%-34s %11s  %11s  %13s  %15s  %18s  %s\n", "module", "size", "rows", "text chars",
               "list", "extract all", "peak memory");

@@ -116,6 +116,21 @@ for entry in "shell32.dll, 32-bit:/usr/lib/i386-linux-gnu/wine/i386-windows/shel
     "$(awk -v a="$wres" -v b="$ours" 'BEGIN { if (b == 0) b = 1; printf "%.1fx", a / b }')"
 done
 
+echo "== zandrel-cli on crafted containers of the other formats (host; best of 3, peak memory)"
+containers="$work/containers"
+rm -rf "$containers" && mkdir -p "$containers"
+build/bench/tools/hostile_bench --write-containers "$containers"
+for module in "$containers"/*; do
+  list_ms=$(best_ms "$work/cli" sh -c "'$cli' list '$module' >/dev/null")
+  list_kb=$(peak_kb "$work/cli" "$cli" list "$module")
+  rows=$("$cli" list "$module" 2>/dev/null | wc -l)
+  ms=$(best_ms "$work/cli" "$cli" extract "$module" -o "$work/cli")
+  kb=$(peak_kb "$work/cli" "$cli" extract "$module" -o "$work/cli")
+  printf "%-34s %7d KB   list %6d ms %7d KB (%d rows)   extract %6d ms %7d KB (%d files)\n" \
+    "$(basename "$module")" "$(( $(stat -c %s "$module") / 1024 ))" "$list_ms" "$list_kb" "$rows" \
+    "$ms" "$kb" "$(ls "$work/cli" | wc -l)"
+done
+
 echo "== zandrel-cli extract on a module far larger than its groups (host; peak memory)"
 # Memory follows the largest group, not the module: a 512 MB module holding
 # eight groups of about 260 KB.

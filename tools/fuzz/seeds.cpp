@@ -12,7 +12,9 @@
 
 #include "icons/resource_module.h"
 #include "tests/support/hostile_modules.h"
+#include "tests/support/icon_files.h"
 #include "tests/support/memory_resource_module.h"
+#include "tests/support/ne_builder.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/zip_builder.h"
 
@@ -97,6 +99,30 @@ int main(int argc, char** argv) {
   // seconds to minutes or gigabytes.
   for (const auto& m : testing::AllHostileModules())
     Write("regressions", "pe_reader", m.name + ".dll", m.bytes);
+
+  // The other containers: a 16-bit module with icon and cursor groups,
+  // .ico and .cur files, an .ani file; the crafted ones as regressions.
+  const std::vector<testing::IconFileImage> cursor_images = {
+      {testing::MakeDibIconImage(16, 16, 3), 16, 16, 32, 2, 3}};
+  testing::NeBuilder ne(4);
+  ne.AddIconGroup(icons::ResourceName::Text(u"MAIN"), {{testing::MakeDibIconImage(16, 16), 16, 16, 32}});
+  ne.AddIconGroup(icons::ResourceName::Id(2), {{testing::MakeBmpIconImage(32, 4, 1), 32, 32, 4}});
+  for (const auto& r : testing::CursorGroupResources(icons::ResourceName::Id(5), cursor_images, 9))
+    ne.Add(r.type, r.name, r.bytes);
+  Write("seeds", "ne_reader", "module.exe", ne.Build());
+  const Bytes ico = testing::MakeIconFile({{testing::MakeDibIconImage(16, 16, 4), 16, 16, 32},
+                                           {testing::MakePngImage(48, 48), 48, 48, 32}});
+  const Bytes cur = testing::MakeCursorFile(cursor_images);
+  Write("seeds", "icon_file", "two.ico", ico);
+  Write("seeds", "icon_file", "one.cur", cur);
+  testing::AniSpec ani;
+  ani.frames = {cur, testing::MakeCursorFile({{testing::MakeDibIconImage(16, 16, 5), 16, 16, 32, 1, 1}})};
+  ani.rates = {5, 10};
+  ani.sequence = {1, 0};
+  Write("seeds", "ani_file", "two-frames.ani", testing::MakeAniFile(ani));
+  Write("regressions", "ani_file", "frame-claiming-4gb.ani", testing::AniFrameClaiming4Gb().bytes);
+  Write("regressions", "ne_reader", "looping-table.exe", testing::LoopingNeTable(4, 200, 400, 4000).bytes);
+  Write("regressions", "icon_file", "claiming-65535.ico", testing::IcoClaiming65535Images(4000).bytes);
 
   Write("seeds", "group_sizes", "two-images", GroupInput(false));
   for (const std::uint32_t side : {1u, 16u, 33u})
