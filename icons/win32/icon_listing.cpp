@@ -138,6 +138,27 @@ HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
   return static_cast<HICON>(LoadImageW(module, id, IMAGE_ICON, size, size, flags));
 }
 
+// The preview of a group the portable reader reads: the image the system
+// would choose from the directory for the size, made into an icon from its
+// bytes as the loader would.
+HICON PortablePreview(const ResourceModule& module, const ResourceName& id, int size) {
+  const ResourceData group = module.Lookup(kRtGroupIcon, id);
+  const auto count = GroupEntryCount(group.bytes);
+  // The system reads every entry the count names.
+  if (!group.found() || !count || *count == 0 ||
+      group.bytes.size() < kGroupHeaderSize + kGroupEntrySize * *count)
+    return nullptr;
+  const int image_id = LookupIconIdFromDirectoryEx(const_cast<PBYTE>(group.bytes.data()), TRUE,
+                                                   size, size, LR_DEFAULTCOLOR);
+  if (image_id <= 0) return nullptr;
+  const ResourceData image =
+      module.Lookup(kRtIcon, ResourceName::Id(static_cast<std::uint32_t>(image_id)));
+  if (!image.found() || image.bytes.size() > 0x7FFFFFFF) return nullptr;
+  return CreateIconFromResourceEx(const_cast<PBYTE>(image.bytes.data()),
+                                  static_cast<DWORD>(image.bytes.size()), TRUE, 0x00030000, size,
+                                  size, LR_DEFAULTCOLOR);
+}
+
 }  // namespace
 
 IconListing::IconListing(gui::ListView& list, gui::ImageList& previews, gui::ProgressBar& progress)
@@ -160,21 +181,28 @@ void IconListing::Clear() {
   // The list picks the new (empty) image list up at once.
   previews_.handle();
   exe_handle_.reset();
+  handle_ = nullptr;
   for (int i = 0; i < 21; ++i) gui::Application::Instance().ProcessMessages();
   ResetPreviews();
 }
 
-int IconListing::AddGroupPreview(const std::u16string& group_name,
-                                 const LoaderResourceModule& module, const std::wstring& exe_file) {
+int IconListing::AddGroupPreview(const std::u16string& group_name, const ResourceModule& module,
+                                 HMODULE handle, const std::wstring& exe_file) {
   try {
     const ResourceName id = ResourceIdFromGroupName(group_name);
     // An identifier that does not fit 16 bits would be taken for a string pointer.
     if (id.is_id && id.id > 0xFFFF) return -1;
     const std::wstring text = ToWide(id.text);
     const LPCWSTR res = id.is_id ? MAKEINTRESOURCEW(id.id) : text.c_str();
-    const HMODULE m = module.handle();
+    const HMODULE m = handle;
     const int size = previews_.width();
     if (!SafeForTheSystem(module, id)) return -1;
+    if (!m) {
+      if (const auto stored = StoredPreview(module, id, size))
+        return previews_.QueuePixels(stored->data());
+      platform::UniqueIcon made(PortablePreview(module, id, size));
+      return made ? previews_.QueueIcon(made.get()) : -1;
+    }
 
     if (IsMainIconName(group_name)) {
       // The main icon's preview is the file's first icon, taken by path.
@@ -221,25 +249,33 @@ ListingResult IconListing::Load(const std::wstring& exe_file) {
   Sleep(0);
 
   if (!FileExists(FromWide(exe_file))) return {};
-  std::unique_ptr<LoaderResourceModule> module = LoaderResourceModule::Open(exe_file);
-  if (!module) return {false, GetLastError()};
+  WindowModule opened = OpenModuleForWindow(exe_file);
+  if (!opened.module) return {false, opened.error};
+  std::unique_ptr<ResourceModule> module = std::move(opened.module);
+  const HMODULE handle = opened.handle;
+  const ListingResult listed{true, 0, opened.own_reader};
 
   bool complete = false;
   struct Finish {
     IconListing& self;
-    std::unique_ptr<LoaderResourceModule>& module;
+    std::unique_ptr<ResourceModule>& module;
+    HMODULE handle;
     bool& complete;
     ~Finish() {
       // Exactly once, on every path: keep the module for the rows on show, or
       // release it when the listing did not finish.
-      if (complete) self.exe_handle_ = std::move(module);
+      if (complete) {
+        self.exe_handle_ = std::move(module);
+        self.handle_ = handle;
+      }
       module.reset();
       self.progress_.SetVisible(false);
     }
-  } finish{*this, module, complete};
+  } finish{*this, module, handle, complete};
 
   const std::vector<std::u16string> names = CollectGroupNames(*module);
   if (names.empty()) {
+    if (!handle) return listed;
     // A loader may take any file that merely begins like a module as data
     // (Wine's does); the reader tells a module without icons from a file
     // whose headers are not a module's, which the system calls a bad format.
@@ -247,7 +283,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file) {
     if (!PeResourceModule::FromFile(FromWide(exe_file), &why) &&
         (why == PeOpenError::kNotPe || why == PeOpenError::kBadHeaders))
       return {false, ERROR_BAD_EXE_FORMAT};
-    return {true, 0};
+    return listed;
   }
 
   {
@@ -275,7 +311,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file) {
       if (const SharedRows::Row* same = shared.Find(directory)) {
         row = *same;
       } else {
-        row = {AddGroupPreview(name, *module, exe_file), GetGroupImageCount(name, *module),
+        row = {AddGroupPreview(name, *module, handle, exe_file), GetGroupImageCount(name, *module),
                DescribeGroupSizes(name, *module)};
         shared.Add(directory, row);
       }
@@ -291,7 +327,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file) {
   list_.SetColumnWidth(0, 40);
   if (previews_.count() > 0) list_.SetColumnWidth(1, previews_.design_width() + 20);
   for (int c = 2; c < list_.column_count(); ++c) list_.SetColumnWidth(c, LVSCW_AUTOSIZE_USEHEADER);
-  return {true, 0};
+  return listed;
 }
 
 }  // namespace zandrel::icons

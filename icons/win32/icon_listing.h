@@ -23,6 +23,7 @@ namespace zandrel::icons {
 struct ListingResult {
   bool opened = false;
   DWORD error = 0;
+  bool own_reader = false;  // read by the portable reader, not the system loader
 };
 
 class IconListing {
@@ -34,11 +35,16 @@ class IconListing {
   // Empties the list and the previews and releases the module (ClearIconResources).
   void Clear();
   // The module of the rows on show, or null.
-  const LoaderResourceModule* module() const { return exe_handle_.get(); }
+  const ResourceModule* module() const { return exe_handle_.get(); }
+  // Its loader module, for the system's icon functions; null when no module
+  // is on show or the portable reader reads it.
+  HMODULE handle() const { return handle_; }
 
-  // The 32 x 32 preview of a group in the preview list; -1 when none can be made.
-  int AddGroupPreview(const std::u16string& group_name, const LoaderResourceModule& module,
-                      const std::wstring& exe_file);
+  // The 32 x 32 preview of a group in the preview list; -1 when none can be
+  // made. `handle` is the loader's module, or null for a file the portable
+  // reader reads.
+  int AddGroupPreview(const std::u16string& group_name, const ResourceModule& module,
+                      HMODULE handle, const std::wstring& exe_file);
 
  private:
   void ResetPreviews();
@@ -47,7 +53,8 @@ class IconListing {
   gui::ListView& list_;
   gui::ImageList& previews_;
   gui::ProgressBar& progress_;
-  std::unique_ptr<LoaderResourceModule> exe_handle_;  // FExeHandle
+  std::unique_ptr<ResourceModule> exe_handle_;  // FExeHandle
+  HMODULE handle_ = nullptr;
 };
 
 }  // namespace zandrel::icons

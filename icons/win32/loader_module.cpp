@@ -105,4 +105,23 @@ ResourceData LoaderResourceModule::Lookup(std::uint16_t type, const ResourceName
   return {ResourceData::Status::kFound, ByteView(static_cast<const std::uint8_t*>(data), size)};
 }
 
+WindowModule OpenModuleForWindow(const std::wstring& path) {
+  WindowModule opened;
+  OpenedContainer container = OpenResourceContainer(platform::FromWide(path));
+  if (container.module && container.kind != ContainerKind::kPeModule) {
+    opened.module = std::move(container.module);
+    opened.own_reader = true;
+    return opened;
+  }
+  container.module.reset();
+  std::unique_ptr<LoaderResourceModule> loader = LoaderResourceModule::Open(path);
+  if (!loader) {
+    opened.error = GetLastError();
+    return opened;
+  }
+  opened.handle = loader->handle();
+  opened.module = std::move(loader);
+  return opened;
+}
+
 }  // namespace zandrel::icons

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "icons/resource_container.h"
 #include "icons/resource_module.h"
 #include "platform/handles.h"
 
@@ -38,5 +39,19 @@ class LoaderResourceModule : public ResourceModule {
 
   platform::UniqueModule module_;
 };
+
+// A file as the window reads it. The portable reader looks at it first: a
+// 16-bit module, an .ico, .cur or .ani file (which the system loader refuses)
+// is read by it; every other file goes to the system loader as before, which
+// also finds what lives in .mui files on Windows.
+struct WindowModule {
+  std::unique_ptr<ResourceModule> module;  // null when neither reader opens the file
+  // The loader's module, for the system's icon functions; null when the
+  // portable reader reads the file.
+  HMODULE handle = nullptr;
+  bool own_reader = false;
+  DWORD error = 0;  // the system's reason when the loader refused the file
+};
+WindowModule OpenModuleForWindow(const std::wstring& path);
 
 }  // namespace zandrel::icons

@@ -73,7 +73,7 @@ void TForm3::ShowGroup(const std::wstring& source, int position) {
   source_ = source;
   position_ = position;
   group_name_.clear();
-  auto module = icons::LoaderResourceModule::Open(source);
+  std::unique_ptr<icons::ResourceModule> module = icons::OpenModuleForWindow(source).module;
   if (module) {
     const std::vector<std::u16string> groups = icons::CollectGroupNames(*module);
     if (position >= 0 && static_cast<std::size_t>(position) < groups.size()) {

@@ -44,6 +44,7 @@ void TForm1::LoadIconsToListView(const std::wstring& exe_file) {
   // The message about a file that was no module goes with the next source.
   if (listable && !source_listable_) MemoZandrel.Clear();
   source_listable_ = listable;
+  if (result.own_reader) MemoZandrel.AppendLine(Lang(L"LangOwnReader") + L" " + exe_file);
   if (source_listable_) return;
   // A file the system does not take as a module says so at once, in place
   // of the previous source's log, instead of leaving an empty list.

@@ -29,8 +29,12 @@ std::wstring LowerExtension(const std::wstring& path) {
   return ToWide(AsciiLower(ExtractFileExt(FromWide(path))));
 }
 
+// What a drop or a shortcut may name as a source: modules, and the icon
+// files and libraries the window reads itself.
 bool IsModuleExtension(const std::wstring& ext) {
-  return ext == L".exe" || ext == L".dll";
+  for (const wchar_t* known : {L".exe", L".dll", L".icl", L".ico", L".cur", L".ani"})
+    if (ext == known) return true;
+  return false;
 }
 
 bool IsExistingFile(const std::wstring& path) {

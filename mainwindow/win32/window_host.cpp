@@ -67,9 +67,10 @@ void MainWindowHost::Sleep(unsigned milliseconds) {
 }
 
 icons::OpenedModule MainWindowHost::OpenModule(std::u16string_view path) {
+  icons::WindowModule module = icons::OpenModuleForWindow(ToWide(path));
   icons::OpenedModule opened;
-  opened.module = icons::LoaderResourceModule::Open(ToWide(path));
-  if (!opened.module) opened.error_code = GetLastError();
+  opened.module = std::move(module.module);
+  opened.error_code = module.error;
   return opened;
 }
 

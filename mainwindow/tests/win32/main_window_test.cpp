@@ -129,7 +129,7 @@ TEST_F(MainWindowTest, CataloguesHoldTheirEntriesWithExactDefaults) {
     auto& menu = f.Get<gui::PopupMenu>(L"PopupMenuLanguage");
     return menu.items().size();
   };
-  EXPECT_EQ(count_entries(form), 52u);  // with the window's own failures, folder and locations
+  EXPECT_EQ(count_entries(form), 53u);  // with the window's own failures, folder, locations, reader
   EXPECT_EQ(count_entries(windows.form10()), 15u);  // with LangUpdateNotVerified
   EXPECT_EQ(form.Lang(L"LangFileNotFound"), L"❌ ОШИБКА: Файл не найден!");
   EXPECT_EQ(form.Lang(L"LangIconGroupsFound"), L"Найдено групп иконок: ");
@@ -309,7 +309,7 @@ TEST_F(MainWindowTest, PreviewsHoldWhatTheImageListStoresForEachIcon) {
     form.LoadIconsToListView(ToWide(path));
     const auto rows = Rows();
     ASSERT_FALSE(rows.empty());
-    const HMODULE module = form.listing().module()->handle();
+    const HMODULE module = form.listing().handle();
     const int size = form.ImageListIcons.width();
     platform::UniqueImageList reference(ImageList_Create(size, size, ILC_COLOR32, 1, 1));
     int compared = 0;
