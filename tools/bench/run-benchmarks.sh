@@ -13,7 +13,8 @@ zandrel_setup_machine icoextract time
 # The main window's figures come from the tree this machine runs.
 zandrel_choose_windows_tree
 cmake --preset "$zandrel_tree" >/dev/null
-cmake --build --preset "$zandrel_tree" --target listing_bench extract_bench language_bench wineprefix >/dev/null
+cmake --build --preset "$zandrel_tree" --target listing_bench extract_bench language_bench \
+  hostile_window_bench zandrel-cli wineprefix >/dev/null
 
 echo "== portable reader (host build, optimised)"
 build/bench/tools/reader_bench
@@ -49,6 +50,16 @@ echo "$listing"
 echo "== extract all through the main window ($zandrel_tree, under Wine)"
 extracting=$("$build/wine-run.sh" "$build/tools/extract_bench.exe" "Z:$work")
 echo "$extracting"
+
+echo "== crafted hostile modules through the main window, beside zandrel-cli on the same file ($zandrel_tree, under Wine)"
+hostile="$work/hostile"
+for name in $("$build/wine-run.sh" "$build/tools/hostile_window_bench.exe" | tr -d '\r'); do
+  rm -rf "$hostile" && mkdir -p "$hostile"
+  "$build/wine-run.sh" "$build/tools/hostile_window_bench.exe" "$name" "Z:$hostile"
+  cli_ms=$(best_ms "$hostile/cli" "$build/wine-run.sh" "$build/zandrel-cli.exe" extract \
+    "Z:$hostile/$name.dll" -o "Z:$hostile/cli")
+  echo "  zandrel-cli extract under Wine, same file: $cli_ms ms"
+done
 
 echo "== languages: one Globload over the three windows, and the cleanup (under Wine)"
 "$build/wine-run.sh" "$build/tools/language_bench.exe" "Z:$build/Language"
