@@ -3,6 +3,7 @@
 // several modules, system-resources files, and the exit codes.
 
 #include "cli/cli.h"
+#include "cli/tests/cli_run.h"
 
 #include <gtest/gtest.h>
 
@@ -31,22 +32,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using icons::ResourceName;
-
-struct Result {
-  int code;
-  std::string out, err;
-};
-
-Result Cli(std::vector<std::string> args) {
-  args.insert(args.begin(), "zandrel-cli");
-  std::ostringstream out, err;
-  const int code = Run(args, out, err);
-  return {code, out.str(), err.str()};
-}
-
-std::string U8(const std::u16string& text) {
-  return ToUtf8(text);
-}
 
 std::set<std::string> FilesBelow(const std::u16string& folder) {
   std::set<std::string> files;

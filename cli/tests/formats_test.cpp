@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/tests/cli_run.h"
 #include "core/file_io.h"
 #include "core/text.h"
 #include "icons/png_export.h"
@@ -31,22 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 using icons::ResourceName;
 using testing::IconFileImage;
-
-struct Result {
-  int code;
-  std::string out, err;
-};
-
-Result Cli(std::vector<std::string> args) {
-  args.insert(args.begin(), "zandrel-cli");
-  std::ostringstream out, err;
-  const int code = Run(args, out, err);
-  return {code, out.str(), err.str()};
-}
-
-std::string U8(const std::u16string& text) {
-  return ToUtf8(text);
-}
 
 // Every file below `folder` with its bytes, by relative path.
 std::map<std::string, Bytes> FilesIn(const std::string& folder) {
