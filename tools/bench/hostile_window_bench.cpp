@@ -1,5 +1,5 @@
 // Prints how long the main window takes to list and to "extract all" each
-// crafted hostile module, with the process's peak memory. One module a run,
+// crafted hostile module and container, with the process's peak memory. One module a run,
 // so that each peak is its own:
 //   hostile_window_bench                    the modules' names
 //   hostile_window_bench <name> <folder>    list and extract that one
@@ -41,7 +41,8 @@ double Milliseconds(F&& f) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const auto modules = testing::AllHostileModules();
+  auto modules = testing::AllHostileModules();
+  for (auto& container : testing::HostileContainers()) modules.push_back(std::move(container));
   if (argc < 3) {
     for (const auto& m : modules) std::printf("%s\n", m.name.c_str());
     return 0;
@@ -50,7 +51,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring folder = argv[2];
   for (const auto& m : modules) {
     if (m.name != wanted) continue;
-    const std::wstring file = folder + L"\\" + platform::ToWide(FromUtf8(m.name)) + L".dll";
+    const std::wstring file = folder + L"\\" + platform::ToWide(FromUtf8(m.name + m.extension));
     WriteFileAtomically(platform::FromWide(file), m.bytes);
     testing::ProgramWindows windows;
     TForm1& form = windows.form1();

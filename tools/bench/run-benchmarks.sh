@@ -56,8 +56,9 @@ hostile="$work/hostile"
 for name in $("$build/wine-run.sh" "$build/tools/hostile_window_bench.exe" | tr -d '\r'); do
   rm -rf "$hostile" && mkdir -p "$hostile"
   "$build/wine-run.sh" "$build/tools/hostile_window_bench.exe" "$name" "Z:$hostile"
+  file=$(ls "$hostile/$name".* | head -n 1)
   cli_ms=$(best_ms "$hostile/cli" "$build/wine-run.sh" "$build/zandrel-cli.exe" extract \
-    "Z:$hostile/$name.dll" -o "Z:$hostile/cli")
+    "Z:$file" -o "Z:$hostile/cli")
   echo "  zandrel-cli extract under Wine, same file: $cli_ms ms"
 done
 
