@@ -99,7 +99,7 @@ TEST_F(ContainersTest, SixteenBitModulesListAndExtractAsThePeModuleOfTheSameReso
   }
 }
 
-TEST_F(ContainersTest, AnIcoFileIsOneRowAndAnAniFileOneRowAFrame) {
+TEST_F(ContainersTest, IcoAndCurFilesAreOneRowAndAnAniFileOneRowAFrame) {
   const Bytes ico = testing::MakeIconFile({{testing::MakeDibIconImage(32, 32, 1), 32, 32, 32},
                                            {testing::MakeBmpIconImage(16, 8, 2), 16, 16, 8}});
   WriteFileAtomically(FromWide(folder + L"pair.ico"), ico);
@@ -111,6 +111,12 @@ TEST_F(ContainersTest, AnIcoFileIsOneRowAndAnAniFileOneRowAFrame) {
   const auto written = ExtractAll(L"ico");
   ASSERT_EQ(written.size(), 1u);
   EXPECT_EQ(written.begin()->second, ico);
+
+  const Bytes cur =
+      testing::MakeCursorFile({{testing::MakeDibIconImage(32, 32, 5), 32, 32, 32, 4, 4}});
+  WriteFileAtomically(FromWide(folder + L"hand.cur"), cur);
+  form.AdoptSource(folder + L"hand.cur");
+  EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"preview | 0 | hand.cur | 1 | 32x32 (32-bit)"}));
 
   testing::AniSpec spec;
   for (std::uint8_t seed = 1; seed <= 3; ++seed)
