@@ -1,3 +1,4 @@
+#include "icons/name_lookup.h"
 #include "icons/pe_reader.h"
 
 #include <algorithm>
@@ -265,16 +266,7 @@ std::vector<ResourceName> PeResourceModule::EnumerateNames(std::uint16_t type) c
 
 const PeResourceModule::Resource* PeResourceModule::Find(std::uint16_t type,
                                                          const ResourceName& name) const {
-  const auto found = types_.find(type);
-  if (found == types_.end()) return nullptr;
-  const TypeIndex& index = found->second;
-  if (name.is_id) {
-    if (name.id > 0xFFFF) return nullptr;
-    const auto at = index.by_id.find(static_cast<std::uint16_t>(name.id));
-    return at == index.by_id.end() ? nullptr : &index.resources[at->second];
-  }
-  const auto at = index.by_upper_text.find(UpperCase(name.text));
-  return at == index.by_upper_text.end() ? nullptr : &index.resources[at->second];
+  return FindByName(types_, type, name, &TypeIndex::resources);
 }
 
 ResourceData PeResourceModule::Lookup(std::uint16_t type, const ResourceName& name) const {

@@ -1,3 +1,4 @@
+#include "icons/name_lookup.h"
 #include "icons/resource_store.h"
 
 #include <algorithm>
@@ -133,16 +134,7 @@ void IndexedResourceModule::OrderNamesAsPeDirectory() {
 
 const IndexedResourceModule::Entry* IndexedResourceModule::Find(std::uint16_t type,
                                                                 const ResourceName& name) const {
-  const auto found = types_.find(type);
-  if (found == types_.end()) return nullptr;
-  const TypeIndex& index = found->second;
-  if (name.is_id) {
-    if (name.id > 0xFFFF) return nullptr;
-    const auto at = index.by_id.find(static_cast<std::uint16_t>(name.id));
-    return at == index.by_id.end() ? nullptr : &index.entries[at->second];
-  }
-  const auto at = index.by_upper_text.find(UpperCase(name.text));
-  return at == index.by_upper_text.end() ? nullptr : &index.entries[at->second];
+  return FindByName(types_, type, name, &TypeIndex::entries);
 }
 
 }  // namespace zandrel::icons

@@ -239,6 +239,8 @@ class TForm1 : public gui::Form {
   void SaveRowsIntoFolder(const std::vector<int>& rows);
   // "Сохранить как PNG" for several rows: each group's largest image.
   void SaveLargestPngsIntoFolder(const std::vector<int>& rows);
+  // The folder for PNG files, starting at the output folder when it exists.
+  std::optional<std::wstring> PickPngFolder();
   // The first module or shortcut to one among dropped or pasted files.
   void AdoptFirstAcceptable(const std::vector<std::wstring>& names);
   // The folder "Извлечь все" writes into, when it exists; empty otherwise.

@@ -173,12 +173,15 @@ void TForm1::SavePngMenuClick() {
   MemoZandrel.AppendLine(Lang(L"LangSaved") + L" " + ToWide(path));
 }
 
+std::optional<std::wstring> TForm1::PickPngFolder() {
+  const std::wstring output = EditPathExtract.text();
+  return gui::PickFolder(hwnd(), Lang(L"LangSelectPngFolder"),
+                         DirectoryExists(FromWide(output)) ? output : platform::ExecutableFolder());
+}
+
 void TForm1::SaveLargestPngsIntoFolder(const std::vector<int>& rows) {
   const ListFocusOnExit focus_back(*this);
-  const std::wstring output = EditPathExtract.text();
-  const auto folder =
-      gui::PickFolder(hwnd(), Lang(L"LangSelectPngFolder"),
-                      DirectoryExists(FromWide(output)) ? output : platform::ExecutableFolder());
+  const auto folder = PickPngFolder();
   if (!folder) return;
   MainWindowHost host(*this);
   const std::u16string source = FromWide(EditSorcePath.text());
@@ -225,10 +228,7 @@ void TForm1::SaveAllPngMenuClick() {
   if (row == -1) return;
   const ListFocusOnExit focus_back(*this);
   const int index = GroupIndexOfRow(row);
-  const std::wstring output = EditPathExtract.text();
-  const auto folder =
-      gui::PickFolder(hwnd(), Lang(L"LangSelectPngFolder"),
-                      DirectoryExists(FromWide(output)) ? output : platform::ExecutableFolder());
+  const auto folder = PickPngFolder();
   if (!folder) return;
   MainWindowHost host(*this);
   const std::u16string source = FromWide(EditSorcePath.text());

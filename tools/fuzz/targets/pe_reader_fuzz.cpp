@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container_fuzz.h"
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
 #include "icons/ico_writer.h"
@@ -14,27 +15,8 @@ using namespace zandrel;
 
 namespace {
 
-// The input as a file, read in the pieces the reader asks for.
-class InputFile : public RandomAccessFile {
- public:
-  InputFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint64_t size() const override { return size_; }
-  bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
-    if (offset > size_ || count > size_ - offset) return false;
-    if (count > 0) std::memcpy(out, data_ + offset, count);
-    return true;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-};
-
-void ExpectSame(const icons::ResourceData& a, const icons::ResourceData& b) {
-  if (a.status != b.status || a.bytes.size() != b.bytes.size() ||
-      (!a.bytes.empty() && std::memcmp(a.bytes.data(), b.bytes.data(), a.bytes.size()) != 0))
-    std::abort();
-}
+using fuzz::ExpectSame;
+using fuzz::InputFile;
 
 }  // namespace
 
