@@ -82,25 +82,35 @@ OpenedContainer OpenAs(Format format, Input input, std::u16string_view file_name
   return opened;
 }
 
-}  // namespace
+Format SniffFile(const RandomAccessFile& file) {
+  const BlockCachedFile source(file);
+  return Sniff(source);
+}
 
-OpenedContainer OpenResourceContainer(std::u16string_view path) {
+OpenedContainer OpenFile(std::u16string_view path, bool unless_pe) {
   auto file = RandomAccessFile::Open(path);
+  OpenedContainer opened;
   if (!file) {
-    OpenedContainer opened;
     opened.error = ContainerError::kCannotRead;
     return opened;
   }
+  if (unless_pe && SniffFile(*file) == Format::kPe) return opened;
   return OpenResourceContainer(std::move(file), path);
+}
+
+}  // namespace
+
+OpenedContainer OpenResourceContainer(std::u16string_view path) {
+  return OpenFile(path, false);
+}
+
+OpenedContainer OpenResourceContainerUnlessPe(std::u16string_view path) {
+  return OpenFile(path, true);
 }
 
 OpenedContainer OpenResourceContainer(std::unique_ptr<RandomAccessFile> file,
                                       std::u16string_view file_name) {
-  Format format;
-  {
-    const BlockCachedFile source(*file);
-    format = Sniff(source);
-  }
+  const Format format = SniffFile(*file);
   return OpenAs(format, {std::move(file), {}}, file_name);
 }
 

@@ -42,6 +42,10 @@ struct OpenedContainer {
 // the path's file name. The module keeps the file open and reads each
 // resource when it is looked up.
 OpenedContainer OpenResourceContainer(std::u16string_view path);
+// The same, except that a file that starts like a PE module is left unread:
+// the answer then has kind kPeModule and no module, for a caller that hands
+// PE modules to the system loader.
+OpenedContainer OpenResourceContainerUnlessPe(std::u16string_view path);
 // The same over a file already opened; `file_name` names an .ico or .cur group.
 OpenedContainer OpenResourceContainer(std::unique_ptr<RandomAccessFile> file,
                                       std::u16string_view file_name);

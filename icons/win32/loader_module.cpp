@@ -107,10 +107,12 @@ ResourceData LoaderResourceModule::Lookup(std::uint16_t type, const ResourceName
 
 WindowModule OpenModuleForWindow(const std::wstring& path) {
   WindowModule opened;
-  OpenedContainer container = OpenResourceContainer(platform::FromWide(path));
+  // A PE module is only sniffed here: the loader reads it.
+  OpenedContainer container = OpenResourceContainerUnlessPe(platform::FromWide(path));
   if (container.module && container.kind != ContainerKind::kPeModule) {
     opened.module = std::move(container.module);
     opened.own_reader = true;
+    opened.kind = container.kind;
     return opened;
   }
   container.module.reset();

@@ -50,6 +50,7 @@ struct WindowModule {
   // portable reader reads the file.
   HMODULE handle = nullptr;
   bool own_reader = false;
+  ContainerKind kind = ContainerKind::kPeModule;
   DWORD error = 0;  // the system's reason when the loader refused the file
 };
 WindowModule OpenModuleForWindow(const std::wstring& path);
