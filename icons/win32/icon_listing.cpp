@@ -15,6 +15,7 @@
 #include "gui/win32/controls.h"
 #include "gui/win32/image_list.h"
 #include "gui/win32/list_view.h"
+#include "icons/ani_file.h"
 #include "icons/group_directory.h"
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
@@ -182,6 +183,8 @@ void IconListing::Clear() {
   previews_.handle();
   exe_handle_.reset();
   handle_ = nullptr;
+  group_count_ = 0;
+  ani_rows_.clear();
   for (int i = 0; i < 21; ++i) gui::Application::Instance().ProcessMessages();
   ResetPreviews();
 }
@@ -238,7 +241,43 @@ int IconListing::AddGroupPreview(const std::u16string& group_name, const Resourc
   }
 }
 
-ListingResult IconListing::Load(const std::wstring& exe_file) {
+const IconListing::AniRow* IconListing::AniRowAt(std::size_t position) const {
+  if (position < group_count_ || position - group_count_ >= ani_rows_.size()) return nullptr;
+  return &ani_rows_[position - group_count_];
+}
+
+void IconListing::AddAniRows(const ResourceModule& module, std::size_t first_position,
+                             const AniKinds& kinds) {
+  std::size_t position = first_position;
+  for (const std::uint16_t type : {kRtAniCursor, kRtAniIcon}) {
+    const std::wstring& label = type == kRtAniCursor ? kinds.cursor_label : kinds.icon_label;
+    for (ResourceName& name : module.EnumerateNames(type)) {
+      const ResourceData data = module.Lookup(type, name);
+      const auto summary = data.found() ? SummarizeAni(data.bytes) : std::nullopt;
+      std::wstring sizes = label;
+      if (summary && !summary->first_frame_sizes.empty())
+        sizes += L": " + ToWide(summary->first_frame_sizes);
+      // The first frame is the row's preview.
+      int picture = -1;
+      if (summary && summary->frames > 0) {
+        const auto frames = AniFileModule::FromBytes(Bytes(data.bytes.begin(), data.bytes.end()));
+        platform::UniqueIcon made(
+            frames ? PortablePreview(*frames, ResourceName::Text(AniFrameName(0)), previews_.width())
+                   : nullptr);
+        if (made) picture = previews_.QueueIcon(made.get());
+      }
+      list_.AddItem(picture,
+                    {std::to_wstring(position), ToWide(GroupNameFromResourceName(name)),
+                     std::to_wstring(summary ? summary->frames : 0), sizes},
+                    static_cast<LPARAM>(position));
+      ani_rows_.push_back({type, std::move(name)});
+      ++position;
+      gui::Application::Instance().ProcessMessages();
+    }
+  }
+}
+
+ListingResult IconListing::Load(const std::wstring& exe_file, const AniKinds* ani_kinds) {
   gui::Application& app = gui::Application::Instance();
   Clear();
   ResetPreviews();
@@ -253,7 +292,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file) {
   if (!opened.module) return {false, opened.error};
   std::unique_ptr<ResourceModule> module = std::move(opened.module);
   const HMODULE handle = opened.handle;
-  const ListingResult listed{true, 0, opened.own_reader};
+  const ListingResult listed{true, 0, opened.own_reader, opened.kind};
 
   bool complete = false;
   struct Finish {
@@ -274,7 +313,9 @@ ListingResult IconListing::Load(const std::wstring& exe_file) {
   } finish{*this, module, handle, complete};
 
   const std::vector<std::u16string> names = CollectGroupNames(*module);
-  if (names.empty()) {
+  const bool animations = ani_kinds && (!module->EnumerateNames(kRtAniCursor).empty() ||
+                                        !module->EnumerateNames(kRtAniIcon).empty());
+  if (names.empty() && !animations) {
     if (!handle) return listed;
     // A loader may take any file that merely begins like a module as data
     // (Wine's does); the reader tells a module without icons from a file
@@ -321,6 +362,8 @@ ListingResult IconListing::Load(const std::wstring& exe_file) {
           static_cast<LPARAM>(i));
       app.ProcessMessages();
     }
+    group_count_ = names.size();
+    if (animations) AddAniRows(*module, names.size(), *ani_kinds);
     complete = true;
   }
 

@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "icons/win32/loader_module.h"
 
@@ -24,14 +26,28 @@ struct ListingResult {
   bool opened = false;
   DWORD error = 0;
   bool own_reader = false;  // read by the portable reader, not the system loader
+  ContainerKind kind = ContainerKind::kPeModule;
 };
 
 class IconListing {
  public:
   IconListing(gui::ListView& list, gui::ImageList& previews, gui::ProgressBar& progress);
 
-  // Lists the icon groups of a module file (LoadIconsToListView).
-  ListingResult Load(const std::wstring& exe_file);
+  // Animated cursors and icons held whole as resources, listed after the
+  // icon groups when asked for; a row's sizes text starts with its kind's label.
+  struct AniKinds {
+    std::wstring cursor_label;
+    std::wstring icon_label;
+  };
+  // What a row past the icon groups stands for.
+  struct AniRow {
+    std::uint16_t type = 0;
+    ResourceName name;
+  };
+
+  // Lists the icon groups of a module file (LoadIconsToListView), and its
+  // animations after them when `ani_kinds` is given.
+  ListingResult Load(const std::wstring& exe_file, const AniKinds* ani_kinds = nullptr);
   // Empties the list and the previews and releases the module (ClearIconResources).
   void Clear();
   // The module of the rows on show, or null.
@@ -39,6 +55,8 @@ class IconListing {
   // Its loader module, for the system's icon functions; null when no module
   // is on show or the portable reader reads it.
   HMODULE handle() const { return handle_; }
+  // The animation the row at `position` lists; null for an icon group.
+  const AniRow* AniRowAt(std::size_t position) const;
 
   // The 32 x 32 preview of a group in the preview list; -1 when none can be
   // made. `handle` is the loader's module, or null for a file the portable
@@ -49,12 +67,17 @@ class IconListing {
  private:
   void ResetPreviews();
   void ClearRows();
+  // Rows for the animations of `module`, numbered on from `first_position`.
+  void AddAniRows(const ResourceModule& module, std::size_t first_position,
+                  const AniKinds& kinds);
 
   gui::ListView& list_;
   gui::ImageList& previews_;
   gui::ProgressBar& progress_;
   std::unique_ptr<ResourceModule> exe_handle_;  // FExeHandle
   HMODULE handle_ = nullptr;
+  std::size_t group_count_ = 0;
+  std::vector<AniRow> ani_rows_;
 };
 
 }  // namespace zandrel::icons

@@ -159,9 +159,11 @@ class TForm1 : public gui::Form {
   gui::MenuItem& ThemeDark;
   gui::MenuItem& LanguageMenu;
   gui::MenuItem& EmbedFolderMenu;
+  gui::MenuItem& AllKindsMenu;
   gui::MenuItem& OpenFolderMenu;
   gui::FileDialog& FileOpenDialogSorce;
   gui::FileDialog& FileSaveDialogIcon;
+  gui::FileDialog& FileSaveDialogAni;
   gui::FileDialog& FileSaveDialogPng;
 
   // --- handlers ---
@@ -206,6 +208,7 @@ class TForm1 : public gui::Form {
   // The system's setting-change broadcast.
   void WMSettingChange();
   void EmbedFolderMenuClick();
+  void AllKindsMenuClick();
   void CheckUpdateMenuClick();
   void AboutMenuClick();
 
@@ -236,6 +239,8 @@ class TForm1 : public gui::Form {
   // "Сохранить иконку" for one row (its dialog), or several (a folder, the
   // names "Извлечь все" gives).
   void SaveRow(int row);
+  // An animation's row: the resource, or the .ani file on show, written as it is.
+  void SaveAnimation(int index);
   void SaveRowsIntoFolder(const std::vector<int>& rows);
   // "Сохранить как PNG" for several rows: each group's largest image.
   void SaveLargestPngsIntoFolder(const std::vector<int>& rows);
@@ -285,6 +290,8 @@ class TForm1 : public gui::Form {
   // False while the source is a file the system does not open as a module:
   // "Извлечь все" stays off until a module lists.
   bool source_listable_ = true;
+  // What the rows on show were read from (an .ani file's rows are its frames).
+  icons::ContainerKind listed_kind_ = icons::ContainerKind::kPeModule;
   platform::RunTempFolder transfer_folder_;
 };
 

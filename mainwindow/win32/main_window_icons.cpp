@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <new>
 
 #include "core/file_io.h"
@@ -39,7 +40,10 @@ bool CanCreateFileIn(const std::wstring& folder) {
 }  // namespace
 
 void TForm1::LoadIconsToListView(const std::wstring& exe_file) {
-  const icons::ListingResult result = listing_.Load(exe_file);
+  const icons::IconListing::AniKinds ani_kinds{Lang(L"LangAniCursor"), Lang(L"LangAniIcon")};
+  const icons::ListingResult result =
+      listing_.Load(exe_file, AllKindsMenu.checked() ? &ani_kinds : nullptr);
+  listed_kind_ = result.kind;
   const bool listable = result.opened || !FileExists(FromWide(exe_file));
   // The message about a file that was no module goes with the next source.
   if (listable && !source_listable_) MemoZandrel.Clear();
@@ -61,12 +65,23 @@ void TForm1::ClearIconResources() {
   listing_.Clear();
 }
 
+void TForm1::AllKindsMenuClick() {
+  // An auto-check item: the tick has already changed; the list follows it.
+  const std::wstring source = EditSorcePath.text();
+  if (!source.empty() && FileExists(FromWide(source))) LoadIconsToListView(source);
+}
+
 void TForm1::UpdateSaveIconMenu() {
   try {
-    const bool selected = ListViewIcons.item_index() != -1;
-    for (gui::MenuItem* item : {&SaveIconMenu, &SavePngMenu, &SaveAllPngMenu, &CopyIconMenu,
-                                &CopyLocationMenu, &PropertiesMenu})
-      item->SetEnabled(selected);
+    const int row = ListViewIcons.item_index();
+    const bool selected = row != -1;
+    SaveIconMenu.SetEnabled(selected);
+    // An animation is saved whole; the group commands take icon groups only.
+    const bool group = selected && !listing_.AniRowAt(static_cast<std::size_t>(
+                                       std::max(GroupIndexOfRow(row), 0)));
+    for (gui::MenuItem* item :
+         {&SavePngMenu, &SaveAllPngMenu, &CopyIconMenu, &CopyLocationMenu, &PropertiesMenu})
+      item->SetEnabled(group);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (...) {
@@ -134,9 +149,44 @@ void TForm1::SaveRowsIntoFolder(const std::vector<int>& rows) {
   }
 }
 
+void TForm1::SaveAnimation(int index) {
+  const std::wstring source = EditSorcePath.text();
+  const icons::IconListing::AniRow* ani = listing_.AniRowAt(static_cast<std::size_t>(index));
+  const std::u16string base = ExtractFileName(FromWide(source));
+  const std::u16string stem = base.substr(0, std::min(base.size(), base.rfind(u'.')));
+  FileSaveDialogAni.file_name =
+      ani ? ToWide(icons::ProposedSaveFileName(FromWide(source), index, u"*.ani")) : ToWide(stem + u".ani");
+  if (!FileSaveDialogAni.Execute(hwnd())) return;
+  const std::wstring path =
+      ToWide(icons::CompleteSaveExtension(FromWide(FileSaveDialogAni.file_name), u"*.ani"));
+  try {
+    if (ani) {
+      const icons::ResourceModule* module = listing_.module();
+      const icons::ResourceData data =
+          module ? module->Lookup(ani->type, ani->name) : icons::ResourceData{};
+      if (!data.found()) throw FileError(FromWide(Lang(L"LangErrorLoadingResource")));
+      WriteFileAtomically(FromWide(path), data.bytes);
+    } else {
+      const auto bytes = ReadFileBytes(FromWide(source));
+      if (!bytes) throw FileError(FromWide(Lang(L"LangERRORFailedLoadFile")));
+      WriteFileAtomically(FromWide(path), *bytes);
+    }
+  } catch (const FileError& error) {
+    MemoZandrel.AppendLine(Lang(L"LangSavingError") + L" " + path + L" " + ToWide(error.message()));
+    return;
+  }
+  MemoZandrel.AppendLine(Lang(L"LangSaved") + L" " + path);
+}
+
 void TForm1::SaveRow(int row) {
   const ListFocusOnExit focus_back(*this);
   const int index = GroupIndexOfRow(row);
+  // An animation is written as it is: the resource, or the .ani file on show.
+  if (listed_kind_ == icons::ContainerKind::kAniFile ||
+      (index >= 0 && listing_.AniRowAt(static_cast<std::size_t>(index)))) {
+    SaveAnimation(index);
+    return;
+  }
   const std::u16string mask = FileSaveDialogIcon.file_types().empty()
                                   ? u""
                                   : FromWide(FileSaveDialogIcon.file_types()[0].mask);

@@ -33,6 +33,7 @@ void TForm1::LoadNastr() {
   CheckBoxNoChangePath.SetChecked(
       ini.ReadBool(section, FromWide(CheckBoxNoChangePath.name()), false));
   CheckBoxSavePath.SetChecked(ini.ReadBool(section, FromWide(CheckBoxSavePath.name()), false));
+  AllKindsMenu.SetChecked(ini.ReadBool(section, FromWide(AllKindsMenu.name()), false));
   EditPathExtract.SetTextValue(
       ToWide(ini.ReadString(section, FromWide(EditPathExtract.name()), u"")));
   if (EditPathExtract.text().empty()) EditPathExtract.SetTextValue(mainwindow::DefaultOutputFolder());
@@ -64,6 +65,7 @@ void TForm1::SaveNastr() {
   ini.WriteBool(section, FromWide(kQuickUpdateKey), quick);
   ini.WriteBool(section, FromWide(CheckBoxNoChangePath.name()), CheckBoxNoChangePath.checked());
   ini.WriteBool(section, FromWide(CheckBoxSavePath.name()), CheckBoxSavePath.checked());
+  ini.WriteBool(section, FromWide(AllKindsMenu.name()), AllKindsMenu.checked());
   ini.WriteString(section, FromWide(EditPathExtract.name()),
                   CheckBoxSavePath.checked() ? FromWide(EditPathExtract.text()) : u"");
   for (gui::MenuItem* item : ThemeMenu.items())

@@ -2,7 +2,7 @@
 // module and an .icl library list and extract as the PE module of the same
 // resources does, an .ico file is one row named after it and "Извлечь все"
 // writes it back, an .ani file is one row a frame; the log says which reader
-// read them.
+// read them. Animations a module holds are listed when asked for.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -127,6 +127,55 @@ TEST_F(ContainersTest, IcoAndCurFilesAreOneRowAndAnAniFileOneRowAFrame) {
   const std::vector<std::wstring> frames = Rows();
   ASSERT_EQ(frames.size(), 3u);
   EXPECT_EQ(frames[2], L"preview | 2 | frame 2 | 1 | 32x32 (32-bit)");
+  // "Save" on a frame writes the .ani file as it is.
+  form.FileSaveDialogAni.chooser = [&](const gui::FileDialog& d) {
+    EXPECT_EQ(d.file_name, L"busy.ani");
+    return std::optional<std::wstring>(folder + L"copy.ani");
+  };
+  form.ListViewIcons.SetItemIndex(1);
+  form.SaveIconMenuClick();
+  form.FileSaveDialogAni.chooser = nullptr;
+  EXPECT_EQ(ReadFileBytes(FromWide(folder + L"copy.ani")), testing::MakeAniFile(spec));
+}
+
+TEST_F(ContainersTest, AnimationsInAModuleAreListedAfterTheGroupsWhenAskedFor) {
+  testing::AniSpec spec;
+  for (std::uint8_t seed = 1; seed <= 3; ++seed)
+    spec.frames.push_back(
+        testing::MakeCursorFile({{testing::MakeDibIconImage(32, 32, seed), 32, 32, 32, 4, 4}}));
+  const Bytes ani = testing::MakeAniFile(spec);
+  testing::PeBuilder pe;
+  pe.AddIconGroup(ResourceName::Id(5), {{testing::MakeDibIconImage(16, 16, 1), 16, 16, 32}});
+  pe.Add(icons::kRtAniCursor, ResourceName::Id(3), ani);
+  pe.Add(icons::kRtAniCursor, ResourceName::Text(u"WAIT"), ani);
+  pe.Add(icons::kRtAniIcon, ResourceName::Id(9), ani);
+  pe.WriteTo(FromWide(folder + L"anim.dll"));
+
+  form.AdoptSource(folder + L"anim.dll");
+  ASSERT_FALSE(form.AllKindsMenu.checked());
+  EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"preview | 0 | ID:5 | 1 | 16x16 (32-bit)"}));
+  form.AllKindsMenu.Click();
+  const std::wstring cursor = form.Lang(L"LangAniCursor") + L": 32x32 (32-bit)";
+  EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"preview | 0 | ID:5 | 1 | 16x16 (32-bit)",
+                                               L"preview | 1 | WAIT | 3 | " + cursor,
+                                               L"preview | 2 | ID:3 | 3 | " + cursor,
+                                               L"preview | 3 | ID:9 | 3 | " +
+                                                   form.Lang(L"LangAniIcon") +
+                                                   L": 32x32 (32-bit)"}));
+  // An animation is saved byte for byte; the icon group commands leave it be.
+  form.ListViewIcons.SetItemIndex(2);
+  form.ListViewIconsSelectItem();
+  EXPECT_FALSE(form.PropertiesMenu.enabled());
+  form.FileSaveDialogAni.chooser = [&](const gui::FileDialog&) {
+    return std::optional<std::wstring>(folder + L"id3.ani");
+  };
+  form.SaveIconMenuClick();
+  form.FileSaveDialogAni.chooser = nullptr;
+  EXPECT_EQ(ReadFileBytes(FromWide(folder + L"id3.ani")), ani);
+  // Extract all stays with the icon groups.
+  EXPECT_EQ(ExtractAll(L"out").size(), 1u);
+  form.AllKindsMenu.Click();
+  EXPECT_EQ(Rows().size(), 1u);
 }
 
 }  // namespace
