@@ -65,11 +65,15 @@ void TForm1::SaveNastr() {
   ini.WriteBool(section, FromWide(kQuickUpdateKey), quick);
   ini.WriteBool(section, FromWide(CheckBoxNoChangePath.name()), CheckBoxNoChangePath.checked());
   ini.WriteBool(section, FromWide(CheckBoxSavePath.name()), CheckBoxSavePath.checked());
-  ini.WriteBool(section, FromWide(AllKindsMenu.name()), AllKindsMenu.checked());
   ini.WriteString(section, FromWide(EditPathExtract.name()),
                   CheckBoxSavePath.checked() ? FromWide(EditPathExtract.text()) : u"");
   for (gui::MenuItem* item : ThemeMenu.items())
     ini.WriteBool(section, FromWide(item->name()), item->checked());
+  // Off by default, and then not written: the file keeps its usual keys.
+  if (AllKindsMenu.checked())
+    ini.WriteBool(section, FromWide(AllKindsMenu.name()), true);
+  else
+    ini.DeleteKey(section, FromWide(AllKindsMenu.name()));
   if (hwnd()) {
     const Placement place = placement();
     const RECT& r = place.normal;

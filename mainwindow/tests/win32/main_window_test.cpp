@@ -129,7 +129,7 @@ TEST_F(MainWindowTest, CataloguesHoldTheirEntriesWithExactDefaults) {
     auto& menu = f.Get<gui::PopupMenu>(L"PopupMenuLanguage");
     return menu.items().size();
   };
-  EXPECT_EQ(count_entries(form), 53u);  // with the window's own failures, folder, locations, reader
+  EXPECT_EQ(count_entries(form), 55u);  // with the window's own failures, folder, locations, reader, animations
   EXPECT_EQ(count_entries(windows.form10()), 15u);  // with LangUpdateNotVerified
   EXPECT_EQ(form.Lang(L"LangFileNotFound"), L"❌ ОШИБКА: Файл не найден!");
   EXPECT_EQ(form.Lang(L"LangIconGroupsFound"), L"Найдено групп иконок: ");
