@@ -135,6 +135,23 @@ class SharedRows {
   std::unordered_map<std::size_t, std::vector<std::pair<ByteView, Row>>> rows_;
 };
 
+// Lets input and painting through while a long listing runs, about once a
+// frame: asking the queue after every row costs more than a row of a big
+// module.
+class MessagePacer {
+ public:
+  void Tick() {
+    const ULONGLONG now = GetTickCount64();
+    if (now - last_ < kIntervalMs) return;
+    last_ = now;
+    gui::Application::Instance().ProcessMessages();
+  }
+
+ private:
+  static constexpr ULONGLONG kIntervalMs = 16;
+  ULONGLONG last_ = GetTickCount64();
+};
+
 HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
   return static_cast<HICON>(LoadImageW(module, id, IMAGE_ICON, size, size, flags));
 }
@@ -249,6 +266,7 @@ const IconListing::AniRow* IconListing::AniRowAt(std::size_t position) const {
 void IconListing::AddAniRows(const ResourceModule& module, std::size_t first_position,
                              const AniKinds& kinds) {
   std::size_t position = first_position;
+  MessagePacer pacer;
   for (const std::uint16_t type : {kRtAniCursor, kRtAniIcon}) {
     const std::wstring& label = type == kRtAniCursor ? kinds.cursor_label : kinds.icon_label;
     for (ResourceName& name : module.EnumerateNames(type)) {
@@ -272,7 +290,7 @@ void IconListing::AddAniRows(const ResourceModule& module, std::size_t first_pos
                     static_cast<LPARAM>(position));
       ani_rows_.push_back({type, std::move(name)});
       ++position;
-      gui::Application::Instance().ProcessMessages();
+      pacer.Tick();
     }
   }
 }
@@ -345,6 +363,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file, const AniKinds* an
       }
     } end_update{list_, previews_};
     SharedRows shared;
+    MessagePacer pacer;
     for (std::size_t i = 0; i < names.size(); ++i) {
       const std::u16string& name = names[i];
       const ByteView directory = SharedRows::DirectoryOf(*module, name);
@@ -360,7 +379,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file, const AniKinds* an
           row.picture,
           {std::to_wstring(i), ToWide(name), std::to_wstring(row.count), ToWide(row.sizes)},
           static_cast<LPARAM>(i));
-      app.ProcessMessages();
+      pacer.Tick();
     }
     group_count_ = names.size();
     if (animations) AddAniRows(*module, names.size(), *ani_kinds);
