@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "icons/system_resources.h"
+
 namespace zandrel::cli {
 
 // Exit codes.
@@ -25,9 +27,6 @@ struct Environment {
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const Environment& environment = {});
 
-// Where Windows 10 and later keep the icons of a system module: for
-// ...\Windows\System32\shell32.dll, ...\Windows\SystemResources\shell32.dll.mun
-// (the folder's letter case as found on disk). Empty when there is none.
-std::u16string SystemResourcesFile(const std::u16string& module_path);
+using icons::SystemResourcesFile;
 
 }  // namespace zandrel::cli

@@ -8,10 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/fs_path.h"
+
 namespace zandrel::cli {
 
-std::filesystem::path PathOf(const std::u16string& text);
-std::u16string TextOf(const std::filesystem::path& path);
+using zandrel::PathOf;
+using zandrel::TextOf;
 
 // A variable of the environment (names are case-blind on Windows).
 std::optional<std::u16string> EnvironmentValue(std::u16string_view name);
