@@ -20,6 +20,7 @@
 #include "icons/group_names.h"
 #include "icons/group_sizes.h"
 #include "icons/icon_image.h"
+#include "icons/lookup_memo.h"
 #include "icons/pe_reader.h"
 #include "platform/handles.h"
 #include "platform/wide.h"
@@ -150,36 +151,6 @@ class MessagePacer {
  private:
   static constexpr ULONGLONG kIntervalMs = 16;
   ULONGLONG last_ = GetTickCount64();
-};
-
-// One row's lookups: the preview, the image count and the sizes text each
-// read the group's directory and images again; the first lookup of each
-// resource is kept for the rest of the row. Held for one row only, so the
-// memory it keeps is one group's, whatever reader is behind it.
-class RowLookups : public ResourceModule {
- public:
-  explicit RowLookups(const ResourceModule& module) : module_(module) {}
-  std::vector<ResourceName> EnumerateNames(std::uint16_t type) const override {
-    return module_.EnumerateNames(type);
-  }
-  ResourceData Lookup(std::uint16_t type, const ResourceName& name) const override {
-    for (const auto& [t, n, data] : kept_)
-      if (t == type && n == name) return data;
-    ResourceData data = module_.Lookup(type, name);
-    // A crafted group may name thousands of images; only the first few are kept.
-    if (kept_.size() < kMaxKept) kept_.push_back({type, name, data});
-    return data;
-  }
-
- private:
-  static constexpr std::size_t kMaxKept = 64;
-  struct Kept {
-    std::uint16_t type;
-    ResourceName name;
-    ResourceData data;
-  };
-  const ResourceModule& module_;
-  mutable std::vector<Kept> kept_;
 };
 
 HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
@@ -396,7 +367,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file, const AniKinds* an
     MessagePacer pacer;
     for (std::size_t i = 0; i < names.size(); ++i) {
       const std::u16string& name = names[i];
-      const RowLookups lookups(*module);
+      const LookupMemo lookups(*module);
       const ByteView directory = SharedRows::DirectoryOf(lookups, name);
       SharedRows::Row row;
       if (const SharedRows::Row* same = shared.Find(directory)) {
