@@ -204,6 +204,7 @@ std::unique_ptr<PeResourceModule> PeResourceModule::Open(std::unique_ptr<PeResou
 
   const Section* section =
       headers->resource_rva ? SectionOf(headers->sections, headers->resource_rva) : nullptr;
+  module->resources_cut_short_ = headers->resource_rva != 0;
   if (!section) return module;
 
   // The directory reaches from its RVA to the end of its section's raw data,
@@ -213,6 +214,7 @@ std::unique_ptr<PeResourceModule> PeResourceModule::Open(std::unique_ptr<PeResou
   const std::uint64_t end =
       std::min<std::uint64_t>(std::uint64_t{section->raw_pointer} + section->raw_size, file.size());
   if (start >= end) return module;
+  module->resources_cut_short_ = false;
   const Bounded directory(source, start, end - start);
 
   ResourceTreeReader reader(file, headers->sections, directory);

@@ -64,6 +64,9 @@ class PeResourceModule : public ResourceModule {
   static constexpr std::uint64_t kMaxDirectoryEntries = std::uint64_t{1} << 20;
 
   bool is_pe32_plus() const { return pe32_plus_; }
+  // The headers name a resource directory that no section, or no byte of
+  // the file, holds: a module cut short or damaged (it opens without resources).
+  bool resources_cut_short() const { return resources_cut_short_; }
   // The size of the module's file (of the bytes, for FromBytes).
   std::uint64_t file_size() const { return loader_.size(); }
   // For FromBytes: the whole image; every ResourceData::bytes lies inside it.
@@ -115,6 +118,7 @@ class PeResourceModule : public ResourceModule {
                                                 PeOpenError* error);
 
   ResourceLoader loader_;
+  bool resources_cut_short_ = false;
   bool pe32_plus_ = false;
   std::unordered_map<std::uint16_t, TypeIndex> types_;
   // One list per language directory; names sharing a directory share it.
