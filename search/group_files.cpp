@@ -13,10 +13,11 @@ namespace {
 
 // The group's file as "Извлечь все" assembles it: .ico for an icon group,
 // .cur for a cursor group.
-std::optional<Bytes> Assemble(const icons::ResourceModule& module, const FoundGroup& group) {
+std::optional<Bytes> Assemble(const icons::OpenedContainer& opened, const FoundGroup& group) {
+  const icons::ResourceModule& module = *opened.module;
   const icons::ResourceData directory = GroupDirectory(module, group.name, group.cursor);
   if (!directory.found()) return std::nullopt;
-  icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(0);
+  icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(opened.file_size);
   return group.cursor ? icons::AssembleCursorFile(directory.bytes, module, {}, &budget)
                       : icons::AssembleIconFile(directory.bytes, module, {}, nullptr, &budget);
 }
@@ -26,7 +27,7 @@ std::optional<Bytes> Assemble(const icons::ResourceModule& module, const FoundGr
 Bytes GroupFileBytes(const FoundModule& module, const FoundGroup& group) {
   const icons::OpenedContainer opened = icons::OpenResourceContainer(module.read_from);
   if (!opened.module) return {};
-  return Assemble(*opened.module, group).value_or(Bytes{});
+  return Assemble(opened, group).value_or(Bytes{});
 }
 
 Bytes LargestImagePng(const FoundModule& module, const FoundGroup& group) {
@@ -39,7 +40,7 @@ Bytes LargestImagePng(const FoundModule& module, const FoundGroup& group) {
     return picture ? std::move(picture->png) : Bytes{};
   }
   // A cursor's images are read back from its .cur file, as an icon file's.
-  const auto cur = Assemble(*opened.module, group);
+  const auto cur = Assemble(opened, group);
   if (!cur) return {};
   const icons::OpenedContainer file = icons::ResourceContainerFromBytes(*cur, u"cursor.cur");
   if (!file.module) return {};

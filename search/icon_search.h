@@ -54,8 +54,9 @@ struct FoundModule {
 };
 
 // A file of a picked-up kind that could not be read, with the reason in
-// English words of the container reader ("not a module or icon file",
-// "cannot be read", "damaged headers", "over its reading budget").
+// English words ("not a module or icon file", "cannot be read", "damaged
+// headers", "damaged: its resources lie past the end of the file",
+// "damaged"). A crafted file costs at most its reader's budgets.
 struct UnreadableFile {
   std::u16string path;
   std::u16string reason;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <filesystem>
 #include <new>
 #include <system_error>
@@ -156,7 +157,8 @@ void ScanFolder(const SearchOptions& options, const std::atomic<bool>& stop,
       }
     } catch (const std::bad_alloc&) {
       throw;
-    } catch (...) {
+    } catch (const std::exception&) {
+      // One file that cannot be read is counted; the scan goes on.
       batch.unreadable.push_back({path, u"damaged"});
     }
     ++batch.files_scanned;
