@@ -11,25 +11,33 @@ namespace zandrel::icons {
 namespace fs = std::filesystem;
 
 std::u16string SystemResourcesFile(const std::u16string& module_path) {
+  return SystemResourcesFiles().Find(module_path);
+}
+
+std::u16string SystemResourcesFiles::Find(const std::u16string& module_path) {
   const fs::path module = PathOf(module_path);
   const fs::path windows = module.parent_path().parent_path();
   if (windows.empty() || windows == module.parent_path()) return {};
-  std::error_code ec;
-  const fs::path wanted =
-      windows / "SystemResources" / (module.filename().native() + PathOf(u".mun").native());
-  if (fs::is_regular_file(wanted, ec)) return TextOf(wanted);
-  // A mounted Windows volume on a file system that tells letter case apart.
-  const std::u16string folder_upper = u"SYSTEMRESOURCES";
-  const std::u16string file_upper = UpperCase(TextOf(module.filename()) + u".mun");
-  for (auto it = fs::directory_iterator(windows, ec); !ec && it != fs::directory_iterator();
-       it.increment(ec)) {
-    if (UpperCase(TextOf(it->path().filename())) != folder_upper || !it->is_directory(ec)) continue;
-    for (auto inner = fs::directory_iterator(it->path(), ec);
-         !ec && inner != fs::directory_iterator(); inner.increment(ec))
-      if (UpperCase(TextOf(inner->path().filename())) == file_upper && inner->is_regular_file(ec))
-        return TextOf(inner->path());
+  if (!listed_ || TextOf(windows) != windows_) {
+    listed_ = true;
+    windows_ = TextOf(windows);
+    files_.clear();
+    // The folder in any letter case: a mounted Windows volume on a file
+    // system that tells letter case apart.
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(windows, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+      if (UpperCase(TextOf(it->path().filename())) != u"SYSTEMRESOURCES" || !it->is_directory(ec))
+        continue;
+      std::error_code inner_ec;
+      for (auto inner = fs::directory_iterator(it->path(), inner_ec);
+           !inner_ec && inner != fs::directory_iterator(); inner.increment(inner_ec))
+        if (inner->is_regular_file(inner_ec))
+          files_.emplace(UpperCase(TextOf(inner->path().filename())), TextOf(inner->path()));
+    }
   }
-  return {};
+  const auto found = files_.find(UpperCase(TextOf(module.filename()) + u".mun"));
+  return found == files_.end() ? std::u16string() : found->second;
 }
 
 }  // namespace zandrel::icons

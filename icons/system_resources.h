@@ -4,9 +4,22 @@
 // (the folder's letter case as found on disk). Empty when there is none.
 
 #include <string>
+#include <unordered_map>
 
 namespace zandrel::icons {
 
 std::u16string SystemResourcesFile(const std::u16string& module_path);
+
+// The same for many modules, as a folder scan asks: each Windows folder's
+// SystemResources folder is listed once, not once a module.
+class SystemResourcesFiles {
+ public:
+  std::u16string Find(const std::u16string& module_path);
+
+ private:
+  bool listed_ = false;
+  std::u16string windows_;  // the Windows folder listed
+  std::unordered_map<std::u16string, std::u16string> files_;  // upper-cased file name → path
+};
 
 }  // namespace zandrel::icons

@@ -34,7 +34,8 @@ std::vector<fs::path> FilesUnder(const SearchOptions& options, const std::atomic
   std::error_code ec;
   const fs::path root = PathOf(options.folder);
   const auto take = [&](const fs::directory_entry& entry) {
-    if (entry.is_regular_file(ec) && Picked(entry.path(), options.extensions))
+    // The name first: asking a file's kind may cost the file system a look-up.
+    if (Picked(entry.path(), options.extensions) && entry.is_regular_file(ec))
       files.push_back(entry.path());
   };
   if (options.subfolders) {
@@ -109,6 +110,7 @@ void ScanFolder(const SearchOptions& options, const std::atomic<bool>& stop,
   ScanBatch batch;
   batch.files_total = files.size();
   std::size_t modules = 0;
+  icons::SystemResourcesFiles system_resources;
   auto handed_at = Clock::now();
   const auto hand_over = [&](bool last) {
     batch.finished = last;
@@ -133,7 +135,7 @@ void ScanFolder(const SearchOptions& options, const std::atomic<bool>& stop,
         std::vector<ListedGroup> groups = ListedGroups(container);
         if (groups.empty() && container.kind == icons::ContainerKind::kPeModule) {
           // A system module whose icons live in SystemResources.
-          if (const std::u16string mun = icons::SystemResourcesFile(path); !mun.empty()) {
+          if (const std::u16string mun = system_resources.Find(path); !mun.empty()) {
             icons::OpenedContainer other = icons::OpenResourceContainer(mun);
             if (other.module && other.kind == icons::ContainerKind::kPeModule) {
               container = std::move(other);
