@@ -407,6 +407,17 @@ void Edit::OnTextChanged(std::wstring_view property) {
                  reinterpret_cast<LPARAM>(Component::GetText(kTextHint).c_str()));
 }
 
+void Edit::BindEvents(const HandlerLookup& lookup) {
+  Control::BindEvents(lookup);
+  on_change = lookup(u"OnChange");
+}
+
+bool Edit::OnCommand(WORD code) {
+  if (code != EN_CHANGE || !on_change) return false;
+  FireEvent(on_change);
+  return true;
+}
+
 bool Edit::OnControlColor(HDC dc, HBRUSH& brush) {
   brush = ColorsForText(dc, read_only_);
   return true;

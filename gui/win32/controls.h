@@ -125,6 +125,10 @@ class Edit : public Control {
   std::wstring text() const { return GetText(kText); }
   void SetTextValue(const std::wstring& text) { SetText(kText, text); }
   bool OnControlColor(HDC dc, HBRUSH& brush) override;
+  // The text changed, by typing or by the program ("OnChange").
+  Handler on_change;
+  void BindEvents(const HandlerLookup& lookup) override;
+  bool OnCommand(WORD code) override;
 
  protected:
   const wchar_t* WindowClass() const override { return L"EDIT"; }

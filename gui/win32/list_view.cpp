@@ -203,12 +203,42 @@ int ListView::AddItem(int image_index, const std::vector<std::wstring>& sub_item
 void ListView::ShowRowCount() {
   if (!hwnd()) return;
   // The rows on show stay where they are; only new ones are drawn.
-  ListView_SetItemCountEx(hwnd(), static_cast<int>(rows_.size()),
-                          LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  ListView_SetItemCountEx(hwnd(), item_count(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void ListView::SetRowSource(RowSource source) {
+  source_ = std::move(source);
+  SetSourceRowCount(0, true);
+}
+
+void ListView::SetSourceRowCount(int count, bool redraw_all) {
+  source_rows_ = std::max(count, 0);
+  if (!hwnd() || update_depth_ > 0) return;
+  if (redraw_all) {
+    ListView_SetItemCountEx(hwnd(), source_rows_, LVSICF_NOSCROLL);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+  } else {
+    ShowRowCount();
+  }
 }
 
 void ListView::FillDisplayInfo(NMLVDISPINFOW* info) const {
   LVITEMW& item = info->item;
+  if (source_.text) {
+    if (item.iItem < 0 || item.iItem >= source_rows_) return;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+      const std::wstring text = ItemText(item.iItem, item.iSubItem < 0 ? 0 : item.iSubItem);
+      const std::size_t length =
+          std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+      text.copy(item.pszText, length);
+      item.pszText[length] = L'\0';
+    }
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
+      const int image = ItemImage(item.iItem);
+      item.iImage = image < 0 ? I_IMAGENONE : image;
+    }
+    return;
+  }
   if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.size()) return;
   const Row& row = rows_[static_cast<std::size_t>(item.iItem)];
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
@@ -225,6 +255,7 @@ void ListView::FillDisplayInfo(NMLVDISPINFOW* info) const {
 }
 
 int ListView::item_count() const {
+  if (source_.text) return source_rows_;
   return static_cast<int>(rows_.size());
 }
 
@@ -258,6 +289,8 @@ void ListView::ScrollIntoView(int row) {
 }
 
 std::wstring ListView::ItemText(int row, int column) const {
+  if (source_.text)
+    return row >= 0 && row < source_rows_ ? source_.text(row, column) : std::wstring();
   if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0) return {};
   const auto& texts = rows_[static_cast<std::size_t>(row)].texts;
   return static_cast<std::size_t>(column) < texts.size() ? texts[static_cast<std::size_t>(column)]
@@ -265,6 +298,8 @@ std::wstring ListView::ItemText(int row, int column) const {
 }
 
 int ListView::ItemImage(int row) const {
+  if (source_.text)
+    return source_.image && row >= 0 && row < source_rows_ ? source_.image(row) : -1;
   if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return -1;
   return rows_[static_cast<std::size_t>(row)].image;
 }
@@ -423,6 +458,13 @@ bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
       FireEvent(on_item_activate);
       result = 0;
       return true;
+    case LVN_COLUMNCLICK:
+      if (on_column_click) {
+        const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+        FireEvent([this, column] { on_column_click(column); });
+      }
+      result = 0;
+      return true;
     case LVN_BEGINDRAG:
       FireEvent(on_begin_drag);
       result = 0;
@@ -440,6 +482,13 @@ bool ListView::OnNotify(NMHDR* header, LRESULT& result) {
       // only the preview.
       result = -1;
       return true;
+    case LVN_ODSTATECHANGED: {
+      // A range of rows selected at once (Shift with a click or a key).
+      auto* change = reinterpret_cast<NMLVODSTATECHANGE*>(header);
+      if ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) FireEvent(on_select_item);
+      result = 0;
+      return true;
+    }
     case LVN_ITEMCHANGED: {
       auto* change = reinterpret_cast<NMLISTVIEW*>(header);
       if ((change->uChanged & LVIF_STATE) &&

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,20 @@ class ListView : public Control {
   std::wstring ItemText(int row, int column) const;
   int ItemImage(int row) const;
   LPARAM ItemData(int row) const;
+
+  // Rows that another object holds, for lists too long to copy: the control
+  // asks for each cell's text and each row's image as it shows them. Once a
+  // source is set, SetSourceRowCount says how many rows there are and the
+  // rows added with AddItem are not shown.
+  struct RowSource {
+    std::function<std::wstring(int row, int column)> text;
+    std::function<int(int row)> image;  // -1 for none
+  };
+  void SetRowSource(RowSource source);
+  // Rows on show stay where they are unless `redraw_all` (the rows changed).
+  void SetSourceRowCount(int count, bool redraw_all);
+  // A click on a column's header (its index).
+  std::function<void(int column)> on_column_click;
 
   ImageList* small_images() const { return small_images_; }
   // The whole text of a cell whose column is too narrow to show it; empty
@@ -114,6 +129,8 @@ class ListView : public Control {
     LPARAM data = 0;
   };
   std::vector<Row> rows_;
+  RowSource source_;
+  int source_rows_ = 0;
 };
 
 }  // namespace zandrel::gui
