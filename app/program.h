@@ -14,6 +14,7 @@ namespace zandrel {
 
 class TForm1;
 class TForm3;
+class TForm5;
 class TForm8;
 class TForm10;
 
@@ -36,6 +37,7 @@ class Program {
 
   TForm1& form1() { return *form1_; }
   TForm3& form3() { return *form3_; }
+  TForm5& form5() { return *form5_; }
   TForm8& form8() { return *form8_; }
   TForm10& form10() { return *form10_; }
   const settings::SettingsLocation& settings() const { return settings_; }
@@ -50,6 +52,7 @@ class Program {
   std::unique_ptr<TForm8> form8_;
   std::unique_ptr<TForm10> form10_;
   std::unique_ptr<TForm3> form3_;
+  std::unique_ptr<TForm5> form5_;
 };
 
 }  // namespace app

@@ -66,6 +66,7 @@ const std::pair<const wchar_t*, void (TForm1::*)()> kHandlers[] = {
     {L"AllKindsMenuClick", &TForm1::AllKindsMenuClick},
     {L"CheckUpdateMenuClick", &TForm1::CheckUpdateMenuClick},
     {L"AboutMenuClick", &TForm1::AboutMenuClick},
+    {L"SearchIconsMenuClick", &TForm1::SearchIconsMenuClick},
 };
 
 }  // namespace

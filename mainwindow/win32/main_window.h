@@ -37,6 +37,8 @@ struct MainWindowLinks {
   std::function<void()> show_update;
   // The inspector for the group at a position of a module's list.
   std::function<void(const std::wstring& source, int position)> show_inspector;
+  // The icon search window.
+  std::function<void()> show_search;
 };
 
 class TForm1 : public gui::Form {
@@ -211,6 +213,8 @@ class TForm1 : public gui::Form {
   void AllKindsMenuClick();
   void CheckUpdateMenuClick();
   void AboutMenuClick();
+  // "Поиск иконок…" (Ctrl+F): the search window.
+  void SearchIconsMenuClick();
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -167,6 +167,11 @@ void TForm1::TranslateAllWindows() {
   env.update_window = u"Form10";
   env.excluded = {u"Form1.EditPathExtract", u"Form8.LabelCopyright", u"Form10.LabelLocalVersion",
                   u"Form10.LabelServerVersion"};
+  // The search window's fields and status hold the user's paths and counts
+  // (its filter field is translated for its hint).
+  for (const char16_t* name : {u"Form5.EditSearchFolder", u"Form5.EditMinSize",
+                               u"Form5.LabelSearchStatus", u"Form5.MemoUnreadable"})
+    env.excluded.push_back(name);
   i18n::TTranslation translation(env);
 
   // Messages run during a pass, so the list is read from a copy and each

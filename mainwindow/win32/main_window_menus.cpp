@@ -119,6 +119,11 @@ void TForm1::CheckUpdateMenuClick() {
   if (links_.show_update) links_.show_update();
 }
 
+void TForm1::SearchIconsMenuClick() {
+  ResetGeneralMenuFlag();
+  if (links_.show_search) links_.show_search();
+}
+
 void TForm1::AboutMenuClick() {
   ResetGeneralMenuFlag();
   if (links_.show_about) links_.show_about();

@@ -7,19 +7,32 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 cmake --preset bench >/dev/null
-cmake --build --preset bench --target reader_bench hostile_bench zandrel-cli >/dev/null
+cmake --build --preset bench --target reader_bench hostile_bench search_bench zandrel-cli >/dev/null
 source tools/setup-machine.sh
 zandrel_setup_machine icoextract time
 # The main window's figures come from the tree this machine runs.
 zandrel_choose_windows_tree
 cmake --preset "$zandrel_tree" >/dev/null
 cmake --build --preset "$zandrel_tree" --target listing_bench extract_bench language_bench \
-  hostile_window_bench zandrel-cli wineprefix >/dev/null
+  hostile_window_bench search_window_bench zandrel-cli wineprefix >/dev/null
 
 echo "== portable reader (host build, optimised)"
 build/bench/tools/reader_bench
 echo "== crafted hostile modules next to real ones (host build, optimised)"
 build/bench/tools/hostile_bench
+
+echo "== the icon search's folder scan beside a loop of wrestool -l -t14 over the same files (host)"
+wine_i386=/usr/lib/i386-linux-gnu/wine/i386-windows
+wine_x86_64=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+build/bench/tools/search_bench "$wine_i386"
+searched=$(find "$wine_i386" -maxdepth 1 -type f | grep -iE '\.(exe|dll|mun|cpl|ocx|scr|icl|ico|cur|ani)$')
+start=$(date +%s%N)
+while read -r file; do wrestool -l -t14 "$file" >/dev/null 2>&1 || true; done <<<"$searched"
+end=$(date +%s%N)
+echo "wrestool -l -t14 over the same $(wc -l <<<"$searched") files: $(( (end - start) / 1000000 )) ms" \
+  "(goal: the scan within a tenth of it)"
+echo "both Wine folders in one scan (peak memory):"
+build/bench/tools/search_bench "$wine_i386" "$wine_x86_64"
 
 build="$root/build/$zandrel_tree"
 session="$root/cmake/wine-session.sh"
@@ -60,6 +73,11 @@ for name in $("$build/wine-run.sh" "$build/tools/hostile_window_bench.exe" | tr 
   cli_ms=$(best_ms "$hostile/cli" "$build/wine-run.sh" "$build/zandrel-cli.exe" extract \
     "Z:$file" -o "Z:$hostile/cli")
   echo "  zandrel-cli extract under Wine, same file: $cli_ms ms"
+done
+
+echo "== the search window over Wine's module folders, from the click to the last row ($zandrel_tree, under Wine)"
+for folder in /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/wine/x86_64-windows; do
+  "$build/wine-run.sh" "$build/tools/search_window_bench.exe" "Z:${folder//\//\\}"
 done
 
 echo "== languages: one Globload over the three windows, and the cleanup (under Wine)"

@@ -57,6 +57,10 @@ TForm3& ProgramWindows::form3() {
   return program_->form3();
 }
 
+TForm5& ProgramWindows::form5() {
+  return program_->form5();
+}
+
 TForm8& ProgramWindows::form8() {
   return program_->form8();
 }

@@ -23,6 +23,7 @@ class ProgramWindows {
   ~ProgramWindows();
   TForm1& form1();
   TForm3& form3();
+  TForm5& form5();
   TForm8& form8();
   TForm10& form10();
 
