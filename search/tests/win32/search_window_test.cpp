@@ -236,5 +236,48 @@ TEST_F(SearchWindowTest, HandsSelectedGroupsOnAndStops) {
   EXPECT_FALSE(form.scanning());
 }
 
+TEST_F(SearchWindowTest, TheMainMenuOpensItAndTheOtherCommandsWrite) {
+  form.Close();
+  windows.form1().SearchIconsMenuClick();
+  EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+  Scan(dir.path());
+  form.EditFilterText.SetTextValue(L"comdlg32");
+  ASSERT_GT(form.ListViewFound.item_count(), 1);
+  ListView_SetItemState(form.ListViewFound.hwnd(), 0, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(form.ListViewFound.hwnd(), 1, LVIS_SELECTED, LVIS_SELECTED);
+  const auto& first = form.results().groups[form.rows()[0]];
+
+  // PNG: each selected group's largest image.
+  form.pick_folder = [&](const std::wstring&, const std::wstring&) {
+    return std::optional<std::wstring>(ToWide(out));
+  };
+  form.SavePngMenuClick();
+  const auto png = ReadFileBytes(out + u"comdlg32_" + first.name + u".png");
+  ASSERT_TRUE(png);
+  EXPECT_TRUE(icons::DecodePng(*png));
+
+  // Locations on the clipboard, one a line, each naming its module and group.
+  form.CopyLocationMenuClick();
+  ASSERT_TRUE(OpenClipboard(form.hwnd()));
+  std::wstring copied;
+  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) copied = text;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  EXPECT_NE(copied.find(L"comdlg32.dll,"), std::wstring::npos) << copied;
+  EXPECT_NE(copied.find(L"\r\n"), std::wstring::npos) << copied;
+
+  // CSV: a header and one line a row shown.
+  form.FileSaveDialogExport.chooser = [&](const gui::FileDialog&) {
+    return std::optional<std::wstring>(ToWide(out + u"list.csv"));
+  };
+  form.ButtonExportClick();
+  const auto csv = ReadFileBytes(out + u"list.csv");
+  ASSERT_TRUE(csv);
+  EXPECT_EQ(static_cast<std::size_t>(std::count(csv->begin(), csv->end(), '\n')),
+            form.rows().size() + 1);
+}
+
 }  // namespace
 }  // namespace zandrel
