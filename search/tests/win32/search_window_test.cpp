@@ -1,5 +1,5 @@
 // The icon search window over copies of Wine's modules: the rows against
-// what the portable reader lists of each module, the unreadable files, the
+// what wrestool lists of each module, the unreadable files, the
 // filters, saving a selection against the main window's extract-all, the
 // HTML export, opening a row in the main window, and stopping a scan.
 
@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <sstream>
 
 #include "core/file_io.h"
 #include "core/paths.h"
@@ -26,6 +27,7 @@
 #include "platform/wide.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/gui_harness.h"
+#include "tests/support/win32/linux_programs.h"
 #include "tests/support/win32/program_windows.h"
 #include "tests/support/wine_modules.h"
 
@@ -39,6 +41,26 @@ const char16_t* const kModules[] = {u"shell32.dll", u"comdlg32.dll", u"user32.dl
 
 std::u16string WineModule(std::u16string_view name) {
   return testing::WineModulePath(testing::WineArch::kX86_64, name);
+}
+
+// The groups of one type as Debian's wrestool lists them, named as the
+// window names them: "ID:5" for --name=5, the text for --name='TEXT'.
+std::vector<std::u16string> WrestoolGroups(const std::u16string& module, int type) {
+  const testing::LinuxRun run = testing::RunLinuxProgram(
+      {"/usr/bin/wrestool", "-l", "-t" + std::to_string(type), testing::LinuxPath(ToWide(module))});
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  std::vector<std::u16string> names;
+  std::istringstream lines(run.output);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t at = line.find("--name=");
+    const std::size_t end = line.find(" --language");
+    if (at == std::string::npos || end == std::string::npos || end < at + 7) continue;
+    const std::string name = line.substr(at + 7, end - at - 7);
+    names.push_back(name.size() >= 2 && name.front() == '\''
+                        ? FromUtf8(name.substr(1, name.size() - 2))
+                        : u"ID:" + FromUtf8(name));
+  }
+  return names;
 }
 
 class SearchWindowTest : public ::testing::Test {
@@ -86,23 +108,17 @@ class SearchWindowTest : public ::testing::Test {
 TEST_F(SearchWindowTest, ListsEveryGroupOfEachModuleAndFiltersAtOnce) {
   Scan(dir.path());
   const search::ScanResults& results = form.results();
-  // Each module's icon groups, in the order the portable reader lists them.
+  // Each module's icon and cursor groups, in the order wrestool lists them.
   for (const char16_t* name : kModules) {
-    const auto module = icons::PeResourceModule::FromFile(WineModule(name));
-    ASSERT_TRUE(module);
-    std::vector<std::u16string> found;
-    std::size_t cursors = 0;
+    std::vector<std::u16string> icons, cursors;
     for (const auto& group : results.groups) {
       if (results.modules[group.module].file_name != name) continue;
-      if (group.cursor) {
-        ++cursors;
-      } else {
-        EXPECT_EQ(group.position, found.size());
-        found.push_back(group.name);
-      }
+      std::vector<std::u16string>& kind = group.cursor ? cursors : icons;
+      EXPECT_EQ(group.position, kind.size());
+      kind.push_back(group.name);
     }
-    EXPECT_EQ(found, icons::CollectGroupNames(*module)) << ToUtf8(name);
-    EXPECT_EQ(cursors, module->EnumerateNames(icons::kRtGroupCursor).size());
+    EXPECT_EQ(icons, WrestoolGroups(folder + name, 14)) << ToUtf8(name);
+    EXPECT_EQ(cursors, WrestoolGroups(folder + name, 12)) << ToUtf8(name);
   }
   std::vector<std::u16string> unreadable;
   for (const auto& file : results.unreadable) unreadable.push_back(ExtractFileName(file.path));
