@@ -69,13 +69,11 @@ std::optional<std::size_t> LocatedGroup(const Input& input,
 
 std::u16string LocationOf(const std::u16string& module, const std::u16string& group,
                           std::size_t position) {
-  std::vector<icons::EnvironmentFolder> folders;
-  for (const std::u16string& name : icons::LocationFolderVariables())
-    if (const auto value = EnvironmentValue(name)) folders.emplace_back(name, *value);
   std::error_code ec;
   const fs::path absolute = fs::absolute(PathOf(module), ec);
   return icons::FormatIconLocation(
-      icons::PathWithEnvironmentFolder(ec ? module : TextOf(absolute), folders), group, position);
+      icons::PathWithLocationFolder(ec ? module : TextOf(absolute), &EnvironmentValue), group,
+      position);
 }
 
 }  // namespace zandrel::cli

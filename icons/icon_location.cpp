@@ -62,6 +62,15 @@ std::optional<std::size_t> GroupOfLocation(const std::vector<std::u16string>& gr
   return std::nullopt;
 }
 
+std::u16string PathWithLocationFolder(
+    std::u16string_view path,
+    const std::function<std::optional<std::u16string>(std::u16string_view)>& lookup) {
+  std::vector<EnvironmentFolder> folders;
+  for (const std::u16string& name : LocationFolderVariables())
+    if (const auto value = lookup(name)) folders.emplace_back(name, *value);
+  return PathWithEnvironmentFolder(path, folders);
+}
+
 const std::vector<std::u16string>& LocationFolderVariables() {
   static const std::vector<std::u16string> names = {u"SystemRoot",
                                                     u"ProgramFiles",

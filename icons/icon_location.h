@@ -47,6 +47,10 @@ const std::vector<std::u16string>& LocationFolderVariables();
 // folder ending at a separator) written as %NAME%; the path itself otherwise.
 std::u16string PathWithEnvironmentFolder(std::u16string_view path,
                                          const std::vector<EnvironmentFolder>& folders);
+// The same with the folders of LocationFolderVariables() as `lookup` gives them.
+std::u16string PathWithLocationFolder(
+    std::u16string_view path,
+    const std::function<std::optional<std::u16string>(std::u16string_view)>& lookup);
 
 // Every %NAME% that `lookup` knows replaced by its value; the rest as it is.
 std::u16string ExpandEnvironmentText(

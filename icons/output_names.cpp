@@ -33,19 +33,20 @@ std::u16string ExtractAllTargetFolder(std::u16string_view exe_file,
   return WithTrailingSeparator(output_dir);
 }
 
+std::u16string GroupFileNamePart(std::u16string_view group_name) {
+  return ReplaceForbidden(StartsWith(group_name, kIdPrefix) ? group_name.substr(kIdPrefix.size())
+                                                            : group_name);
+}
+
 std::u16string GroupOutputFileName(std::u16string_view group_name) {
-  const std::u16string_view stem =
-      StartsWith(group_name, kIdPrefix) ? group_name.substr(kIdPrefix.size()) : group_name;
-  return u"icon_" + ReplaceForbidden(stem) + std::u16string(kIcoExtension);
+  return u"icon_" + GroupFileNamePart(group_name) + std::u16string(kIcoExtension);
 }
 
 std::u16string RunOutputNames::Choose(std::u16string_view file_name) const {
   if (!Taken(file_name)) return std::u16string(file_name);
-  const bool has_extension =
-      file_name.size() >= kIcoExtension.size() &&
-      EqualsIgnoreCase(file_name.substr(file_name.size() - kIcoExtension.size()), kIcoExtension);
+  const std::size_t dot = file_name.rfind(u'.');
   const std::u16string_view stem =
-      has_extension ? file_name.substr(0, file_name.size() - kIcoExtension.size()) : file_name;
+      dot == std::u16string_view::npos ? file_name : file_name.substr(0, dot);
   const std::u16string_view extension = file_name.substr(stem.size());
   std::uint64_t& next = next_suffix_[UpperCase(file_name)];
   for (std::uint64_t n = std::max<std::uint64_t>(next, 2);; ++n) {

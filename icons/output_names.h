@@ -21,10 +21,13 @@ std::u16string ExtractAllTargetFolder(std::u16string_view exe_file, std::u16stri
 // " * / : < > ? \ | replaced by "_" + ".ico". The rest after "ID:" gets the
 // same replacement, so no group name can reach outside the target folder.
 std::u16string GroupOutputFileName(std::u16string_view group_name);
+// The group's part of such a name: "101" for "ID:101", otherwise the name,
+// with the same replacement.
+std::u16string GroupFileNamePart(std::u16string_view group_name);
 
 // Keeps the files of one extract-all run apart. Two groups can map to the same
 // name ("A?B" and "A*B"); the later one gets the first free suffix _2, _3, ...
-// before ".ico" instead of replacing the first file. Names are compared
+// before its extension (".ico", ".cur", ".png") instead of replacing the first file. Names are compared
 // without regard to letter case, as Windows file systems compare them. Files
 // from earlier runs do not count: they are replaced as before.
 class RunOutputNames {

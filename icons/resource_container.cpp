@@ -94,8 +94,9 @@ OpenedContainer OpenFile(std::u16string_view path, bool unless_pe) {
     opened.error = ContainerError::kCannotRead;
     return opened;
   }
-  if (unless_pe && SniffFile(*file) == Format::kPe) return opened;
-  return OpenResourceContainer(std::move(file), path);
+  const Format format = SniffFile(*file);
+  if (unless_pe && format == Format::kPe) return opened;
+  return OpenAs(format, {std::move(file), {}}, path);
 }
 
 }  // namespace

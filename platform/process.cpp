@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "platform/handles.h"
+#include "platform/wide.h"
 
 namespace zandrel::platform {
 
@@ -50,6 +51,12 @@ std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) {
     size = got;
   }
   return std::nullopt;
+}
+
+std::optional<std::u16string> EnvironmentText(std::u16string_view name) {
+  const auto value = EnvironmentVariable(ToWide(name));
+  if (!value) return std::nullopt;
+  return FromWide(*value);
 }
 
 }  // namespace zandrel::platform

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zandrel::platform {
 
@@ -14,5 +15,7 @@ std::wstring ExecutableFolder();
 std::wstring FirstCommandLineArgument(bool* present);
 // A variable of the process's environment (names are case-blind); none when unset.
 std::optional<std::wstring> EnvironmentVariable(const std::wstring& name);
+// The same in the portable code's text, as its environment lookups take it.
+std::optional<std::u16string> EnvironmentText(std::u16string_view name);
 
 }  // namespace zandrel::platform

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "core/casefold.h"
+#include "icons/output_names.h"
 #include "search/icon_search.h"
 
 namespace zandrel::search {
@@ -81,13 +82,12 @@ std::u16string SavedGroupFileName(const FoundModule& module, const FoundGroup& g
   std::u16string stem = module.file_name;
   if (const std::size_t dot = stem.rfind(u'.'); dot != std::u16string::npos && dot > 0)
     stem.resize(dot);
-  std::u16string name = group.name;
-  if (name.rfind(u"ID:", 0) == 0) name.erase(0, 3);
   // Module first, so no name is a device name (CON, NUL, ...) on its own.
-  std::u16string file = (stem.empty() ? u"module" : stem) + u"_" + name;
+  std::u16string file =
+      (stem.empty() ? u"module" : stem) + u"_" + icons::GroupFileNamePart(group.name);
+  // Nor may a file name hold control characters.
   for (char16_t& c : file)
-    if (c < u' ' || std::u16string_view(u"\"*/:<>?\\|").find(c) != std::u16string_view::npos)
-      c = u'_';
+    if (c < u' ') c = u'_';
   // Windows drops trailing dots and blanks; a long name is cut short.
   if (file.size() > 200) file.resize(200);
   while (!file.empty() && (file.back() == u'.' || file.back() == u' ')) file.pop_back();

@@ -22,6 +22,7 @@
 #include "icons/icon_image.h"
 #include "icons/lookup_memo.h"
 #include "icons/pe_reader.h"
+#include "icons/win32/portable_preview.h"
 #include "platform/handles.h"
 #include "platform/wide.h"
 
@@ -157,25 +158,10 @@ HICON LoadIconImage(HMODULE module, LPCWSTR id, int size, UINT flags) {
   return static_cast<HICON>(LoadImageW(module, id, IMAGE_ICON, size, size, flags));
 }
 
-// The preview of a group the portable reader reads: the image the system
-// would choose from the directory for the size, made into an icon from its
-// bytes as the loader would.
+// The preview of a group the portable reader reads.
 HICON PortablePreview(const ResourceModule& module, const ResourceName& id, int size) {
   const ResourceData group = module.Lookup(kRtGroupIcon, id);
-  const auto count = GroupEntryCount(group.bytes);
-  // The system reads every entry the count names.
-  if (!group.found() || !count || *count == 0 ||
-      group.bytes.size() < kGroupHeaderSize + kGroupEntrySize * *count)
-    return nullptr;
-  const int image_id = LookupIconIdFromDirectoryEx(const_cast<PBYTE>(group.bytes.data()), TRUE,
-                                                   size, size, LR_DEFAULTCOLOR);
-  if (image_id <= 0) return nullptr;
-  const ResourceData image =
-      module.Lookup(kRtIcon, ResourceName::Id(static_cast<std::uint32_t>(image_id)));
-  if (!image.found() || image.bytes.size() > 0x7FFFFFFF) return nullptr;
-  return CreateIconFromResourceEx(const_cast<PBYTE>(image.bytes.data()),
-                                  static_cast<DWORD>(image.bytes.size()), TRUE, 0x00030000, size,
-                                  size, LR_DEFAULTCOLOR);
+  return group.found() ? MakePortablePreview(module, group.bytes, false, size) : nullptr;
 }
 
 }  // namespace
@@ -242,7 +228,8 @@ int IconListing::AddGroupPreview(const std::u16string& group_name, const Resourc
       return copy ? previews_.QueueIcon(copy.get()) : -1;
     }
 
-    if (const auto stored = StoredPreview(module, id, size)) return previews_.QueuePixels(stored->data());
+    if (const auto stored = StoredPreview(module, id, size))
+      return previews_.QueuePixels(stored->data());
 
     // A private icon at the standard size rather than LoadIconW's shared
     // one: shared icons stay cached for the whole run, so listing big
@@ -264,36 +251,36 @@ const IconListing::AniRow* IconListing::AniRowAt(std::size_t position) const {
   return &ani_rows_[position - group_count_];
 }
 
-void IconListing::AddAniRows(const ResourceModule& module, std::size_t first_position,
-                             const AniKinds& kinds) {
+void IconListing::AddAniRows(const ResourceModule& module, std::vector<AniRow> animations,
+                             std::size_t first_position, const AniKinds& kinds) {
   std::size_t position = first_position;
   MessagePacer pacer;
-  for (const std::uint16_t type : {kRtAniCursor, kRtAniIcon}) {
-    const std::wstring& label = type == kRtAniCursor ? kinds.cursor_label : kinds.icon_label;
-    for (ResourceName& name : module.EnumerateNames(type)) {
-      const ResourceData data = module.Lookup(type, name);
-      const auto summary = data.found() ? SummarizeAni(data.bytes) : std::nullopt;
-      std::wstring sizes = label;
-      if (summary && !summary->first_frame_sizes.empty())
-        sizes += L": " + ToWide(summary->first_frame_sizes);
-      // The first frame is the row's preview.
-      int picture = -1;
-      if (summary && summary->frames > 0) {
-        const auto frames = AniFileModule::FromBytes(Bytes(data.bytes.begin(), data.bytes.end()));
-        platform::UniqueIcon made(
-            frames ? PortablePreview(*frames, ResourceName::Text(AniFrameName(0)), previews_.width())
-                   : nullptr);
-        if (made) picture = previews_.QueueIcon(made.get());
-      }
-      list_.AddItem(picture,
-                    {std::to_wstring(position), ToWide(GroupNameFromResourceName(name)),
-                     std::to_wstring(summary ? summary->frames : 0), sizes},
-                    static_cast<LPARAM>(position));
-      ani_rows_.push_back({type, std::move(name)});
-      ++position;
-      pacer.Tick();
+  for (const AniRow& animation : animations) {
+    const ResourceName& name = animation.name;
+    const std::wstring& label =
+        animation.type == kRtAniCursor ? kinds.cursor_label : kinds.icon_label;
+    const ResourceData data = module.Lookup(animation.type, name);
+    const auto summary = data.found() ? SummarizeAni(data.bytes) : std::nullopt;
+    std::wstring sizes = label;
+    if (summary && !summary->first_frame_sizes.empty())
+      sizes += L": " + ToWide(summary->first_frame_sizes);
+    // The first frame is the row's preview.
+    int picture = -1;
+    if (summary && summary->frames > 0) {
+      const auto frames = AniFileModule::FromBytes(Bytes(data.bytes.begin(), data.bytes.end()));
+      platform::UniqueIcon made(
+          frames ? PortablePreview(*frames, ResourceName::Text(AniFrameName(0)), previews_.width())
+                 : nullptr);
+      if (made) picture = previews_.QueueIcon(made.get());
     }
+    list_.AddItem(picture,
+                  {std::to_wstring(position), ToWide(GroupNameFromResourceName(name)),
+                   std::to_wstring(summary ? summary->frames : 0), sizes},
+                  static_cast<LPARAM>(position));
+    ++position;
+    pacer.Tick();
   }
+  ani_rows_ = std::move(animations);
 }
 
 ListingResult IconListing::Load(const std::wstring& exe_file, const AniKinds* ani_kinds) {
@@ -332,9 +319,12 @@ ListingResult IconListing::Load(const std::wstring& exe_file, const AniKinds* an
   } finish{*this, module, handle, complete};
 
   const std::vector<std::u16string> names = CollectGroupNames(*module);
-  const bool animations = ani_kinds && (!module->EnumerateNames(kRtAniCursor).empty() ||
-                                        !module->EnumerateNames(kRtAniIcon).empty());
-  if (names.empty() && !animations) {
+  std::vector<AniRow> animations;
+  if (ani_kinds)
+    for (const std::uint16_t type : {kRtAniCursor, kRtAniIcon})
+      for (ResourceName& name : module->EnumerateNames(type))
+        animations.push_back({type, std::move(name)});
+  if (names.empty() && animations.empty()) {
     if (!handle) return listed;
     // A loader may take any file that merely begins like a module as data
     // (Wine's does); the reader tells a module without icons from a file
@@ -384,7 +374,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file, const AniKinds* an
       pacer.Tick();
     }
     group_count_ = names.size();
-    if (animations) AddAniRows(*module, names.size(), *ani_kinds);
+    if (!animations.empty()) AddAniRows(*module, std::move(animations), names.size(), *ani_kinds);
     complete = true;
   }
 

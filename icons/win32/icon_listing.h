@@ -67,9 +67,9 @@ class IconListing {
  private:
   void ResetPreviews();
   void ClearRows();
-  // Rows for the animations of `module`, numbered on from `first_position`.
-  void AddAniRows(const ResourceModule& module, std::size_t first_position,
-                  const AniKinds& kinds);
+  // Rows for `animations` of `module`, numbered on from `first_position`.
+  void AddAniRows(const ResourceModule& module, std::vector<AniRow> animations,
+                  std::size_t first_position, const AniKinds& kinds);
 
   gui::ListView& list_;
   gui::ImageList& previews_;

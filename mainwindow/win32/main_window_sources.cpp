@@ -41,21 +41,12 @@ bool IsExistingFile(const std::wstring& path) {
   return FileExists(FromWide(path));
 }
 
-std::optional<std::u16string> EnvironmentValue(std::u16string_view name) {
-  const auto value = platform::EnvironmentVariable(ToWide(name));
-  if (!value) return std::nullopt;
-  return FromWide(*value);
-}
-
 }  // namespace
 
 std::wstring TForm1::RowLocation(int row) const {
-  std::vector<icons::EnvironmentFolder> folders;
-  for (const std::u16string& name : icons::LocationFolderVariables())
-    if (const auto value = EnvironmentValue(name)) folders.emplace_back(name, *value);
   const int index = GroupIndexOfRow(row);
   return ToWide(icons::FormatIconLocation(
-      icons::PathWithEnvironmentFolder(FromWide(EditSorcePath.text()), folders),
+      icons::PathWithLocationFolder(FromWide(EditSorcePath.text()), &platform::EnvironmentText),
       FromWide(ListViewIcons.ItemText(row, 2)), static_cast<std::size_t>(std::max(index, 0))));
 }
 
@@ -63,7 +54,7 @@ bool TForm1::AdoptLocation(const std::wstring& text) {
   const auto location = icons::ParseIconLocation(FromWide(text));
   if (!location) return false;
   const std::wstring module = ToWide(
-      icons::ResolveLocationModule(location->module, &EnvironmentValue,
+      icons::ResolveLocationModule(location->module, &platform::EnvironmentText,
                                    [](const std::u16string& path) { return FileExists(path); }));
   if (!IsExistingFile(module)) return false;
   // The module on show already: only the group changes.

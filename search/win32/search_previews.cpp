@@ -5,9 +5,8 @@
 #include <new>
 
 #include "gui/win32/image_list.h"
-#include "icons/group_directory.h"
-#include "icons/group_names.h"
 #include "icons/resource_container.h"
+#include "icons/win32/portable_preview.h"
 #include "platform/handles.h"
 #include "search/group_facts.h"
 
@@ -48,25 +47,9 @@ int SearchPreviews::Make(const FoundModule& module, const FoundGroup& group) {
     }
     if (!open_) return -1;
     const icons::ResourceData directory = GroupDirectory(*open_, group.name, group.cursor);
-    const auto count = icons::GroupEntryCount(directory.bytes);
-    // The system reads every entry the count names.
-    if (!directory.found() || !count || *count == 0 ||
-        directory.bytes.size() < icons::kGroupHeaderSize + icons::kGroupEntrySize * *count)
-      return -1;
-    const int size = list_.width();
-    const BOOL icon = group.cursor ? FALSE : TRUE;
-    const int image_id = LookupIconIdFromDirectoryEx(const_cast<PBYTE>(directory.bytes.data()),
-                                                     icon, size, size, LR_DEFAULTCOLOR);
-    if (image_id <= 0) return -1;
-    const icons::ResourceData image =
-        open_->Lookup(group.cursor ? icons::kRtCursor : icons::kRtIcon,
-                      icons::ResourceName::Id(static_cast<std::uint32_t>(image_id)));
-    if (!image.found() || image.bytes.size() > 0x7FFFFFFF) return -1;
-    // The portable reader hands over the image's bytes alone: the system
-    // reads nothing beyond them.
-    const platform::UniqueIcon made(CreateIconFromResourceEx(
-        const_cast<PBYTE>(image.bytes.data()), static_cast<DWORD>(image.bytes.size()), icon,
-        0x00030000, size, size, LR_DEFAULTCOLOR));
+    if (!directory.found()) return -1;
+    const platform::UniqueIcon made(
+        icons::MakePortablePreview(*open_, directory.bytes, group.cursor, list_.width()));
     return made ? list_.AddIcon(made.get()) : -1;
   } catch (const std::bad_alloc&) {
     throw;

@@ -137,6 +137,9 @@ class TForm5 : public gui::Form {
   std::vector<std::size_t> SelectedGroups() const;
   void Reselect(const std::vector<std::size_t>& groups);
   std::optional<std::wstring> PickFolder(const std::wstring& title);
+  // Each selected group into a folder the user picks: its .ico or .cur file,
+  // or with `png` its largest image; what could not be written in one box.
+  void SaveSelection(bool png);
   // The selected groups' .ico files in this run's temporary folder.
   std::vector<std::wstring> TransferFiles(const std::vector<std::size_t>& groups);
   std::wstring LocationOf(std::size_t group) const;

@@ -15,6 +15,7 @@
 #include "icons/icon_location.h"
 #include "icons/output_names.h"
 #include "icons/png_export.h"
+#include "platform/process.h"
 #include "platform/wide.h"
 #include "search/win32/search_window.h"
 
@@ -25,31 +26,17 @@ using platform::ToWide;
 
 namespace {
 
-std::optional<std::u16string> EnvironmentValue(std::u16string_view name) {
-  const std::wstring wide = ToWide(std::u16string(name));
-  const DWORD n = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
-  if (n == 0) return std::nullopt;
-  std::wstring value(n, L'\0');
-  const DWORD got = GetEnvironmentVariableW(wide.c_str(), value.data(), n);
-  if (got == 0 || got >= n) return std::nullopt;
-  value.resize(got);
-  return FromWide(value);
-}
-
 // `name` with its extension replaced ("x.ico" -> "x.png").
 std::u16string WithExtension(const std::u16string& name, std::u16string_view extension) {
   const std::size_t dot = name.rfind(u'.');
   return (dot == std::u16string::npos ? name : name.substr(0, dot)) + std::u16string(extension);
 }
 
-// A name no other file of this save has: RunOutputNames numbers names
-// before ".ico", so other kinds go through it as ".ico".
+// A name no other file of this save has.
 std::u16string UniqueName(icons::RunOutputNames& names, const std::u16string& name) {
-  const std::size_t dot = name.rfind(u'.');
-  const std::u16string extension = dot == std::u16string::npos ? u"" : name.substr(dot);
-  const std::u16string chosen = names.Choose(WithExtension(name, u".ico"));
+  const std::u16string chosen = names.Choose(name);
   names.MarkWritten(chosen);
-  return WithExtension(chosen, extension);
+  return chosen;
 }
 
 Bytes TextBytes(const std::wstring& text) {
@@ -63,11 +50,9 @@ Bytes TextBytes(const std::wstring& text) {
 std::wstring TForm5::LocationOf(std::size_t group) const {
   const search::FoundGroup& found = results_.groups.at(group);
   const search::FoundModule& module = results_.modules.at(found.module);
-  std::vector<icons::EnvironmentFolder> folders;
-  for (const std::u16string& name : icons::LocationFolderVariables())
-    if (const auto value = EnvironmentValue(name)) folders.emplace_back(name, *value);
-  return ToWide(icons::FormatIconLocation(icons::PathWithEnvironmentFolder(module.path, folders),
-                                          found.name, found.position));
+  return ToWide(icons::FormatIconLocation(
+      icons::PathWithLocationFolder(module.path, &platform::EnvironmentText), found.name,
+      found.position));
 }
 
 void TForm5::OpenInMainMenuClick() {
@@ -99,34 +84,14 @@ void TForm5::PropertiesMenuClick() {
 }
 
 void TForm5::SaveIcoMenuClick() {
-  const std::vector<std::size_t> groups = SelectedGroups();
-  if (groups.empty()) return;
-  const auto folder = PickFolder(Lang(L"LangSearchSaveFolder"));
-  if (!folder) return;
-  const std::u16string target = WithTrailingSeparator(FromWide(*folder));
-  icons::RunOutputNames names;
-  std::size_t saved = 0;
-  std::wstring failures;
-  for (const std::size_t group : groups) {
-    const search::FoundGroup& found = results_.groups[group];
-    const search::FoundModule& module = results_.modules[found.module];
-    const std::u16string name = UniqueName(names, search::SavedGroupFileName(module, found));
-    try {
-      const Bytes bytes = search::GroupFileBytes(module, found);
-      if (bytes.empty()) throw FileError(u"cannot be read");
-      WriteFileAtomically(target + name, bytes);
-      ++saved;
-    } catch (const FileError& error) {
-      failures += L"\r\n" + ToWide(module.path) + L" " + ToWide(found.name) + L": " +
-                  ToWide(error.message());
-    }
-  }
-  LabelSearchStatus.SetCaption(Lang(L"LangSearchSaved") + L" " + std::to_wstring(saved));
-  if (!failures.empty())
-    gui::ShowMessageBox(hwnd(), Lang(L"LangSearchNotSaved") + failures, {}, MB_OK | MB_ICONWARNING);
+  SaveSelection(false);
 }
 
 void TForm5::SavePngMenuClick() {
+  SaveSelection(true);
+}
+
+void TForm5::SaveSelection(bool png) {
   const std::vector<std::size_t> groups = SelectedGroups();
   if (groups.empty()) return;
   const auto folder = PickFolder(Lang(L"LangSearchSaveFolder"));
@@ -138,12 +103,13 @@ void TForm5::SavePngMenuClick() {
   for (const std::size_t group : groups) {
     const search::FoundGroup& found = results_.groups[group];
     const search::FoundModule& module = results_.modules[found.module];
-    const std::u16string name =
-        UniqueName(names, WithExtension(search::SavedGroupFileName(module, found), u".png"));
+    const std::u16string file = search::SavedGroupFileName(module, found);
+    const std::u16string name = UniqueName(names, png ? WithExtension(file, u".png") : file);
     try {
-      const Bytes png = search::LargestImagePng(module, found);
-      if (png.empty()) throw FileError(u"no image decodes");
-      WriteFileAtomically(target + name, png);
+      const Bytes bytes = png ? search::LargestImagePng(module, found)
+                              : search::GroupFileBytes(module, found);
+      if (bytes.empty()) throw FileError(png ? u"no image decodes" : u"cannot be read");
+      WriteFileAtomically(target + name, bytes);
       ++saved;
     } catch (const FileError& error) {
       failures += L"\r\n" + ToWide(module.path) + L" " + ToWide(found.name) + L": " +

@@ -5,7 +5,6 @@
 //   hostile_window_bench <name> <folder>    list and extract that one
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -18,16 +17,14 @@
 #include "tests/support/hostile_modules.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/program_windows.h"
+#include "process_memory.h"
 
 using namespace zandrel;
 
 namespace {
 
 double PeakMiB() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return static_cast<double>(counters.PeakPagefileUsage) / (1024.0 * 1024.0);
+  return bench::MiB(bench::MemoryCounters().PeakPagefileUsage);
 }
 
 template <typename F>

@@ -5,7 +5,6 @@
 //   search_window_bench <folder>
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,16 +15,14 @@
 #include "search/win32/search_window.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/program_windows.h"
+#include "process_memory.h"
 
 using namespace zandrel;
 
 namespace {
 
 double PeakMiB() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+  return bench::MiB(bench::MemoryCounters().PeakWorkingSetSize);
 }
 
 }  // namespace
