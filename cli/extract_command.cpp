@@ -72,6 +72,7 @@ int ExtractSource(const Source& source, const std::vector<std::size_t>& chosen,
   icons::RunOutputNames names;
   std::unordered_set<std::u16string> png_names;
   icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(source.container.file_size);
+  OutputFolder out(TextOf(folder / ""));
   int status = kAllDone;
   for (const std::size_t index : chosen) {
     const std::u16string& group = source.groups[index];
@@ -89,7 +90,6 @@ int ExtractSource(const Source& source, const std::vector<std::size_t>& chosen,
     const Kind kind = WrittenKind(source, options, id);
     const std::u16string ico_name = names.Choose(icons::GroupOutputFileName(group));
     const std::u16string file_name = OutputFileName(ico_name, kind, options.orphans);
-    const fs::path target = folder / PathOf(file_name);
     if (!PlainFileName(PathOf(file_name))) {
       err << "error: " << ToUtf8(source.path) << ": group " << ToUtf8(group)
           << ": refusing a file name outside the output folder\n";
@@ -99,12 +99,12 @@ int ExtractSource(const Source& source, const std::vector<std::size_t>& chosen,
     CollectingLog log;
     bool written = false;
     if (kind == Kind::kIcon)
-      written = icons::WriteIconGroupFile(view, group, TextOf(target), icons::WriteMode::kLog,
-                                          catalogue, &log, &budget);
+      written = icons::WriteIconGroupFile(view, group, out.path() + file_name,
+                                          icons::WriteMode::kLog, catalogue, &log, &budget, &out);
     else if (kind == Kind::kCursor)
-      written = WriteCursor(view, group, TextOf(target), catalogue, log, budget);
+      written = WriteCursor(view, group, out, file_name, catalogue, log, budget);
     else
-      written = WriteAnimation(view, kind, group, TextOf(target), catalogue, log, budget);
+      written = WriteAnimation(view, kind, group, out, file_name, catalogue, log, budget);
     for (const std::u16string& line : log.lines)
       if (!line.starts_with(u"saved:"))
         err << (written ? "warning: " : "error: ") << ToUtf8(source.path) << ": group "

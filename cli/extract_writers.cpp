@@ -41,10 +41,10 @@ std::optional<icons::ResourceData> GroupBytes(const icons::ResourceModule& modul
   return data;
 }
 
-bool WriteWhole(const std::u16string& target, ByteView bytes,
+bool WriteWhole(OutputFolder& folder, const std::u16string& file_name, ByteView bytes,
                 const icons::MessageCatalogue& catalogue, CollectingLog& log) {
   try {
-    WriteFileAtomically(target, bytes);
+    folder.Write(file_name, bytes);
   } catch (const FileError& e) {
     log.AppendLine(catalogue.Text(u"LangErrorSaving") + u" " + e.message());
     return false;
@@ -67,8 +67,9 @@ std::u16string OutputFileName(const std::u16string& ico_name, Kind kind, bool or
 }
 
 bool WriteCursor(const icons::ResourceModule& module, const std::u16string& group,
-                 const std::u16string& target, const icons::MessageCatalogue& catalogue,
-                 CollectingLog& log, icons::OutputBudget& budget) {
+                 OutputFolder& folder, const std::u16string& file_name,
+                 const icons::MessageCatalogue& catalogue, CollectingLog& log,
+                 icons::OutputBudget& budget) {
   const auto data = GroupBytes(module, icons::kRtGroupCursor, group, catalogue, log);
   if (!data) return false;
   const auto file = icons::AssembleCursorFile(
@@ -79,12 +80,13 @@ bool WriteCursor(const icons::ResourceModule& module, const std::u16string& grou
     log.AppendLine(catalogue.Text(u"LangGroupTooLarge") + u" " + group);
     return false;
   }
-  return WriteWhole(target, *file, catalogue, log);
+  return WriteWhole(folder, file_name, *file, catalogue, log);
 }
 
 bool WriteAnimation(const icons::ResourceModule& module, Kind kind, const std::u16string& group,
-                    const std::u16string& target, const icons::MessageCatalogue& catalogue,
-                    CollectingLog& log, icons::OutputBudget& budget) {
+                    OutputFolder& folder, const std::u16string& file_name,
+                    const icons::MessageCatalogue& catalogue, CollectingLog& log,
+                    icons::OutputBudget& budget) {
   const auto data = GroupBytes(module, GroupType(kind), group, catalogue, log);
   if (!data) return false;
   // Many names may share one large resource: the run's budget bounds them.
@@ -93,7 +95,7 @@ bool WriteAnimation(const icons::ResourceModule& module, Kind kind, const std::u
     return false;
   }
   budget.left -= data->bytes.size();
-  return WriteWhole(target, data->bytes, catalogue, log);
+  return WriteWhole(folder, file_name, data->bytes, catalogue, log);
 }
 
 int WritePngs(const Source& source, const icons::ResourceModule& view, const std::u16string& group,

@@ -19,14 +19,17 @@ namespace zandrel::cli {
 // aniicon_*.ani, and image_*.ico for an orphaned image.
 std::u16string OutputFileName(const std::u16string& ico_name, Kind kind, bool orphan);
 
-// A cursor group as a .cur file, or an animation resource as its .ani file;
-// problems go to the log as for icons, and the file is taken off the budget.
+// A cursor group as a .cur file, or an animation resource as its .ani file,
+// written into `folder` as `file_name`; problems go to the log as for icons,
+// and the file is taken off the budget.
 bool WriteCursor(const icons::ResourceModule& module, const std::u16string& group,
-                 const std::u16string& target, const icons::MessageCatalogue& catalogue,
-                 CollectingLog& log, icons::OutputBudget& budget);
+                 OutputFolder& folder, const std::u16string& file_name,
+                 const icons::MessageCatalogue& catalogue, CollectingLog& log,
+                 icons::OutputBudget& budget);
 bool WriteAnimation(const icons::ResourceModule& module, Kind kind, const std::u16string& group,
-                    const std::u16string& target, const icons::MessageCatalogue& catalogue,
-                    CollectingLog& log, icons::OutputBudget& budget);
+                    OutputFolder& folder, const std::u16string& file_name,
+                    const icons::MessageCatalogue& catalogue, CollectingLog& log,
+                    icons::OutputBudget& budget);
 
 // The PNG files of one icon group, named as icons::PngImageFileName says;
 // the exit code for this group.

@@ -57,4 +57,28 @@ class RandomAccessFile {
 // new content is complete. Throws FileError.
 void WriteFileAtomically(std::u16string_view path, ByteView content);
 
+// One folder that a run writes many files into, each as WriteFileAtomically
+// writes it. The folder's names are read once when it is opened, so a file
+// whose name is new to it is created without the system having to look the
+// name up among all the others first. (Under Wine every such case-blind lookup
+// reads the whole folder, which makes thousands of new files cost the square
+// of their count; there a new file is created through the folder's host path.)
+class OutputFolder {
+ public:
+  // `folder` ends in a separator.
+  explicit OutputFolder(std::u16string folder);
+  ~OutputFolder();
+  OutputFolder(const OutputFolder&) = delete;
+  OutputFolder& operator=(const OutputFolder&) = delete;
+
+  const std::u16string& path() const { return folder_; }
+  // Writes folder + file_name. Throws FileError.
+  void Write(std::u16string_view file_name, ByteView content);
+
+ private:
+  struct Names;
+  std::u16string folder_;
+  std::unique_ptr<Names> names_;
+};
+
 }  // namespace zandrel

@@ -138,4 +138,14 @@ void WriteFileAtomically(std::u16string_view path, ByteView content) {
   }
 }
 
+// Host file systems here compare names exactly: nothing to remember.
+struct OutputFolder::Names {};
+
+OutputFolder::OutputFolder(std::u16string folder) : folder_(std::move(folder)) {}
+OutputFolder::~OutputFolder() = default;
+
+void OutputFolder::Write(std::u16string_view file_name, ByteView content) {
+  WriteFileAtomically(folder_ + std::u16string(file_name), content);
+}
+
 }  // namespace zandrel

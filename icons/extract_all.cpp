@@ -70,6 +70,7 @@ void ExtractGroups(const ResourceModule& module, std::uint64_t module_bytes,
   say.Line(u"");
   say.Item(u"LangExtractionStarted");
   RunOutputNames names;
+  OutputFolder folder{std::u16string(target_folder)};
   OutputBudget budget = OutputBudget::ForModuleOfSize(module_bytes);
   std::size_t succeeded = 0;
   for (std::size_t j = 0; j < count; ++j) {
@@ -78,8 +79,8 @@ void ExtractGroups(const ResourceModule& module, std::uint64_t module_bytes,
              count_text + u": " + group);
     const std::u16string file_name = names.Choose(GroupOutputFileName(group));
     say.Item(u"LangSaveAs", file_name);
-    if (WriteIconGroupFile(module, group, std::u16string(target_folder) + file_name,
-                           WriteMode::kLog, say.catalogue(), &log, &budget)) {
+    if (WriteIconGroupFile(module, group, folder.path() + file_name, WriteMode::kLog,
+                           say.catalogue(), &log, &budget, &folder)) {
       names.MarkWritten(file_name);
       ++succeeded;
       result.written = succeeded;

@@ -100,8 +100,8 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
 
 bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_name,
                         std::u16string_view output_ico_file, WriteMode mode,
-                        const MessageCatalogue& catalogue, LogView* log,
-                        OutputBudget* budget) {
+                        const MessageCatalogue& catalogue, LogView* log, OutputBudget* budget,
+                        OutputFolder* folder) {
   const bool logging = mode == WriteMode::kLog && log != nullptr;
   auto report = [&](std::u16string_view entry, std::u16string_view value) {
     if (logging) log->AppendLine(WithValue(catalogue, entry, value));
@@ -151,7 +151,10 @@ bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_
   }
 
   try {
-    WriteFileAtomically(output_ico_file, *ico);
+    if (folder && output_ico_file.starts_with(folder->path()))
+      folder->Write(output_ico_file.substr(folder->path().size()), *ico);
+    else
+      WriteFileAtomically(output_ico_file, *ico);
   } catch (const FileError& error) {
     if (mode == WriteMode::kSilent) throw;
     report(u"LangErrorSaving", error.message());

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "core/bytes.h"
+#include "core/file_io.h"
 #include "icons/host.h"
 #include "icons/resource_module.h"
 
@@ -93,11 +94,12 @@ class GroupTooLargeError : public std::runtime_error {
 // step (an existing file is replaced). True when a file exists there
 // afterwards. `log` is used in log mode and must then be given. With a
 // budget, a file larger than what is left of it counts as too large, and a
-// written file is taken off it.
+// written file is taken off it. With a folder, `output_ico_file` is its path
+// followed by a file name, and the file is written through it.
 bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_name,
                         std::u16string_view output_ico_file, WriteMode mode,
                         const MessageCatalogue& catalogue, LogView* log,
-                        OutputBudget* budget = nullptr);
+                        OutputBudget* budget = nullptr, OutputFolder* folder = nullptr);
 
 // Save selected: writes the group at list position `icon_index` of the module
 // `exe_file` in silent mode. A missing source shows LangFileNotFound; a module

@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
+#include <unordered_set>
 
+#include "core/casefold.h"
 #include "core/file_io.h"
 #include "core/text.h"
 #include "platform/errors.h"
@@ -178,6 +181,106 @@ void WriteFileAtomically(std::u16string_view path, ByteView content) {
     const DWORD code = GetLastError();
     DeleteFileW(temp.c_str());
     ThrowFileError(code, path);
+  }
+}
+
+namespace {
+
+// Under Wine: "\\?\unix" and the folder's host path, through which Wine
+// creates a file without first searching the folder for the name in any
+// letter case. Empty elsewhere, and when that path does not lead to the very
+// same folder.
+std::wstring HostFolderPath(const std::wstring& folder) {
+  using UnixFileName = char*(CDECL*)(const wchar_t*);
+  const auto unix_file_name = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unix_file_name) return {};
+  char* host = unix_file_name(folder.c_str());
+  if (!host) return {};
+  const std::string bytes(host);
+  HeapFree(GetProcessHeap(), 0, host);
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                         static_cast<int>(bytes.size()), nullptr, 0);
+  if (length <= 0 || bytes.front() != '/') return {};
+  std::wstring path(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                      path.data(), length);
+  while (path.size() > 1 && path.back() == L'/') path.pop_back();
+  std::wstring prefixed = L"\\\\?\\unix" + path;
+
+  auto identity = [](const std::wstring& p) -> std::optional<BY_HANDLE_FILE_INFORMATION> {
+    platform::UniqueFile dir(CreateFileW(
+        p.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!dir || !GetFileInformationByHandle(dir.get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      return std::nullopt;
+    return info;
+  };
+  const auto a = identity(folder);
+  const auto b = identity(prefixed);
+  if (!a || !b || a->dwVolumeSerialNumber != b->dwVolumeSerialNumber ||
+      a->nFileIndexHigh != b->nFileIndexHigh || a->nFileIndexLow != b->nFileIndexLow)
+    return {};
+  return prefixed;
+}
+
+// A name that means the same file through the host path as through the
+// Windows one: no separators, nothing Windows refuses or rewrites in a name.
+bool PlainName(std::u16string_view name) {
+  if (name.empty() || name.size() > 240 || name.back() == u'.' || name.back() == u' ') return false;
+  for (const char16_t c : name) {
+    if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF) || (c >= 0xF000 && c <= 0xF0FF) ||
+        std::u16string_view(u"\"*/:<>?\\|").find(c) != std::u16string_view::npos)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+struct OutputFolder::Names {
+  std::wstring host_path;                    // as HostFolderPath gives it
+  std::unordered_set<std::u16string> taken;  // upper-cased
+};
+
+OutputFolder::OutputFolder(std::u16string folder) : folder_(std::move(folder)) {
+  std::wstring wide = ToWide(folder_);
+  while (wide.size() > 3 && (wide.back() == L'\\' || wide.back() == L'/')) wide.pop_back();
+  std::wstring host = HostFolderPath(wide);
+  if (host.empty()) return;
+  auto names = std::make_unique<Names>();
+  names->host_path = std::move(host);
+  WIN32_FIND_DATAW found{};
+  const std::wstring pattern = ToWide(folder_) + L"*";
+  HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    names->taken.insert(UpperCase(FromWide(found.cFileName)));
+  } while (FindNextFileW(search, &found));
+  const DWORD end = GetLastError();
+  FindClose(search);
+  if (end == ERROR_NO_MORE_FILES) names_ = std::move(names);
+}
+
+OutputFolder::~OutputFolder() = default;
+
+void OutputFolder::Write(std::u16string_view file_name, ByteView content) {
+  const std::u16string path = folder_ + std::u16string(file_name);
+  if (!names_ || !PlainName(file_name)) return WriteFileAtomically(path, content);
+  // A name the folder holds in some letter case is replaced the usual way.
+  if (!names_->taken.insert(UpperCase(file_name)).second) return WriteFileAtomically(path, content);
+  const std::wstring host = names_->host_path + L"/" + ToWide(file_name);
+  platform::UniqueFile file(CreateFileW(host.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return WriteFileAtomically(path, content);
+  const DWORD write_error = WriteWhole(file.get(), content);
+  file.reset();
+  if (write_error != 0) {
+    DeleteFileW(host.c_str());
+    ThrowFileError(write_error, path);
   }
 }
 

@@ -135,16 +135,16 @@ void TForm1::SaveRowsIntoFolder(const std::vector<int>& rows) {
   const std::vector<std::u16string> groups = icons::CollectGroupNames(*opened.module);
   icons::RunOutputNames names;
   icons::OutputBudget budget = icons::OutputBudget::ForModuleOfSize(FileSize(source).value_or(0));
-  const std::u16string target_folder = WithTrailingSeparator(FromWide(*folder));
+  OutputFolder target_folder(WithTrailingSeparator(FromWide(*folder)));
   for (const int row : rows) {
     const int index = GroupIndexOfRow(row);
     if (index < 0 || static_cast<std::size_t>(index) >= groups.size()) continue;
     const std::u16string& group = groups[static_cast<std::size_t>(index)];
     const std::u16string file_name = names.Choose(icons::GroupOutputFileName(group));
-    const std::u16string path = target_folder + file_name;
+    const std::u16string path = target_folder.path() + file_name;
     // Log mode narrates each file and each problem, as "Извлечь все" does.
     if (icons::WriteIconGroupFile(*opened.module, group, path, icons::WriteMode::kLog, host, &host,
-                                  &budget))
+                                  &budget, &target_folder))
       names.MarkWritten(file_name);
   }
 }
