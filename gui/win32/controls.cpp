@@ -4,6 +4,7 @@
 #include <windowsx.h>
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "core/text.h"
@@ -577,6 +578,7 @@ void Memo::ScrollToEnd() {
 // --- ProgressBar ---------------------------------------------------------------
 
 void ProgressBar::SetRange(int min, int max) {
+  min_ = min;
   max_ = max;
   if (hwnd()) SendMessageW(hwnd(), PBM_SETRANGE32, min, max);
 }
@@ -586,10 +588,23 @@ void ProgressBar::SetPosition(int position) {
   if (position_ != shown_position_) Application::Instance().AddPending(this);
 }
 
-bool ProgressBar::FlushPending(FlushKind) {
+int ProgressBar::FilledWidth(int position) const {
+  RECT rc{};
+  GetClientRect(hwnd(), &rc);
+  if (max_ <= min_) return 0;
+  const int done = std::clamp(position, min_, max_) - min_;
+  return MulDiv(rc.right - rc.left, done, max_ - min_);
+}
+
+bool ProgressBar::FlushPending(FlushKind kind) {
   if (!hwnd() || position_ == shown_position_) return true;
+  const ULONGLONG now = GetTickCount64();
+  if (kind == FlushKind::kWhenDue && (FilledWidth(position_) == FilledWidth(shown_position_) ||
+                                      now - shown_at_ < kFrameIntervalMs))
+    return false;
   SendMessageW(hwnd(), PBM_SETPOS, position_, 0);
   shown_position_ = position_;
+  shown_at_ = now;
   return true;
 }
 

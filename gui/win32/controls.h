@@ -183,7 +183,11 @@ class Memo : public Control {
 };
 
 // A progress bar. Its position reaches the control when messages are next
-// processed or the bar is repainted; setting it never forces a repaint.
+// processed or the bar is repainted; setting it never forces a repaint. The
+// control paints itself for each new position, which costs milliseconds on
+// some systems, so while an operation runs (kWhenDue) a position is handed
+// over only once it changes what the bar shows, its filled width, and at
+// most every kFrameIntervalMs; waiting for input hands over the last one.
 class ProgressBar : public Control {
  public:
   using Control::Control;
@@ -192,6 +196,8 @@ class ProgressBar : public Control {
   int position() const { return position_; }
   int max() const { return max_; }
   bool FlushPending(FlushKind kind) override;
+
+  static constexpr ULONGLONG kFrameIntervalMs = 33;
   // In a named style the bar is drawn in the style's accent on its frame
   // colour.
   void ApplyStyle() override;
@@ -201,9 +207,13 @@ class ProgressBar : public Control {
   bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  int FilledWidth(int position) const;
+
   int position_ = 0;
+  int min_ = 0;
   int max_ = 100;
   int shown_position_ = 0;
+  ULONGLONG shown_at_ = 0;  // GetTickCount64 when a position was last handed over
 };
 
 enum class TextAlign { kLeft, kCenter, kRight };

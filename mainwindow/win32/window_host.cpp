@@ -48,13 +48,12 @@ void MainWindowHost::HideAndReset() {
   form_.ProgressBarZandrel.Repaint();
 }
 
-// The bar is invalidated with its new position and painted once as the
-// window is updated: repainting it first and then updating the window would
-// draw the same pixels twice, and each paint of a themed control is costly
-// on some systems.
+// The bar takes its new position when that shows (see gui::ProgressBar),
+// which invalidates it, and is painted once as the window is updated:
+// invalidating it again or repainting it first would draw the same pixels
+// twice, and each paint of the bar costs milliseconds under Wine.
 void MainWindowHost::Refresh() {
-  form_.ProgressBarZandrel.HandOverPending();
-  form_.ProgressBarZandrel.Invalidate();
+  form_.ProgressBarZandrel.FlushPending(gui::FlushKind::kWhenDue);
   if (form_.hwnd()) UpdateWindow(form_.hwnd());
 }
 

@@ -1,8 +1,8 @@
 // Changes the controls hold back: the log hands its lines to the edit
 // control in batches while an operation processes messages, and at once when
 // it is read or the program waits; a progress position reaches the bar at the
-// next message point; the list's rows reach its control when an update ends,
-// and the control shows what the list holds.
+// next message point once it shows, and when the program waits; the list's rows reach its control
+// when an update ends, and the control shows what the list holds.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -61,7 +61,14 @@ TEST(HeldBack, LogLinesReachTheControlInBatchesAndWhollyWhenReadOrWaiting) {
   bar.SetPosition(40);
   app.ProcessMessages();
   EXPECT_EQ(ControlText(edit), L"one");
-  EXPECT_EQ(SendMessageW(bar.hwnd(), PBM_GETPOS, 0, 0), 40);  // positions are never held
+  EXPECT_EQ(SendMessageW(bar.hwnd(), PBM_GETPOS, 0, 0), 40);  // a position that shows goes at once
+  // A step too small to show waits, but never past the next wait.
+  bar.SetRange(0, 100000);
+  bar.SetPosition(41);
+  app.ProcessMessages();
+  EXPECT_EQ(SendMessageW(bar.hwnd(), PBM_GETPOS, 0, 0), 40);
+  app.FlushPending();
+  EXPECT_EQ(SendMessageW(bar.hwnd(), PBM_GETPOS, 0, 0), 41);
   // ...which comes once the interval has passed,
   Sleep(static_cast<DWORD>(Memo::kBatchIntervalMs) + 20);
   app.ProcessMessages();
