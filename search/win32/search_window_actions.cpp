@@ -96,7 +96,7 @@ void TForm5::SaveSelection(bool png) {
   if (groups.empty()) return;
   const auto folder = PickFolder(Lang(L"LangSearchSaveFolder"));
   if (!folder) return;
-  const std::u16string target = WithTrailingSeparator(FromWide(*folder));
+  OutputFolder target(WithTrailingSeparator(FromWide(*folder)));
   icons::RunOutputNames names;
   std::size_t saved = 0;
   std::wstring failures;
@@ -109,7 +109,7 @@ void TForm5::SaveSelection(bool png) {
       const Bytes bytes = png ? search::LargestImagePng(module, found)
                               : search::GroupFileBytes(module, found);
       if (bytes.empty()) throw FileError(png ? u"no image decodes" : u"cannot be read");
-      WriteFileAtomically(target + name, bytes);
+      target.Write(name, bytes);
       ++saved;
     } catch (const FileError& error) {
       failures += L"\r\n" + ToWide(module.path) + L" " + ToWide(found.name) + L": " +
