@@ -112,6 +112,9 @@ class ListView : public Control {
   LRESULT DrawHeader(NMCUSTOMDRAW* draw);
   // Widens the columns whose captions the header would cut.
   void FitCaptions();
+  // Sizes a column to its cells as the control would, letting the control
+  // measure only the rows whose text is widest by our own measure.
+  void AutoSizeColumn(int index, int how);
   static constexpr int kHeaderTextMargin = 6;  // at 96 DPI, each side
   std::vector<Column> columns_;
   // The width the stretched column was last given and how much the window
@@ -131,6 +134,8 @@ class ListView : public Control {
   std::vector<Row> rows_;
   RowSource source_;
   int source_rows_ = 0;
+  // While a column is sized: the rows the control sees, by index.
+  std::vector<int> sizing_rows_;
 };
 
 }  // namespace zandrel::gui

@@ -11,6 +11,7 @@
 
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "gui/tests/win32/test_form.h"
@@ -161,6 +162,26 @@ TEST(HeldBack, ListRowsReachTheControlWhenTheUpdateEndsAndItShowsWhatTheListHold
   EXPECT_EQ(ListView_GetItemCount(control), 0);
   EXPECT_EQ(list.item_index(), -1);
   EXPECT_EQ(list.ItemText(0, 1), L"");
+}
+
+// A long list's column sized to its cells is as wide as the control makes it
+// when it measures every row itself, and the control shows all rows again.
+TEST(HeldBack, AColumnSizedToItsCellsIsAsWideAsTheControlMakesIt) {
+  TestForm form(kDefinition);
+  form.Show();
+  auto& list = form.Get<ListView>(L"Rows");
+  list.BeginUpdate();
+  for (int i = 0; i < 500; ++i)
+    list.AddItem(-1, {L"ID:" + std::to_wstring(i), std::wstring(i % 37, L'W') + L"i"}, i);
+  list.EndUpdate();
+  for (const auto& [column, how] : {std::pair{1, LVSCW_AUTOSIZE_USEHEADER}, {2, LVSCW_AUTOSIZE}}) {
+    list.SetColumnWidth(column, how);
+    const int ours = list.column_width(column);
+    ListView_SetColumnWidth(list.hwnd(), column, how);
+    EXPECT_EQ(ours, ListView_GetColumnWidth(list.hwnd(), column)) << column;
+  }
+  EXPECT_EQ(ListView_GetItemCount(list.hwnd()), 500);
+  EXPECT_EQ(ControlCell(list.hwnd(), 499, 1), L"ID:499");
 }
 
 }  // namespace
