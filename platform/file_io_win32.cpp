@@ -12,6 +12,7 @@
 #include "platform/errors.h"
 #include "platform/handles.h"
 #include "platform/wide.h"
+#include "platform/wine.h"
 
 namespace zandrel {
 
@@ -191,20 +192,9 @@ namespace {
 // letter case. Empty elsewhere, and when that path does not lead to the very
 // same folder.
 std::wstring HostFolderPath(const std::wstring& folder) {
-  using UnixFileName = char*(CDECL*)(const wchar_t*);
-  const auto unix_file_name = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!unix_file_name) return {};
-  char* host = unix_file_name(folder.c_str());
-  if (!host) return {};
-  const std::string bytes(host);
-  HeapFree(GetProcessHeap(), 0, host);
-  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                         static_cast<int>(bytes.size()), nullptr, 0);
-  if (length <= 0 || bytes.front() != '/') return {};
-  std::wstring path(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                      path.data(), length);
+  const std::string host = platform::WineHostPath(folder);
+  if (host.empty() || host.front() != '/') return {};
+  std::wstring path = ToWide(FromUtf8(host));
   while (path.size() > 1 && path.back() == L'/') path.pop_back();
   std::wstring prefixed = L"\\\\?\\unix" + path;
 

@@ -588,20 +588,20 @@ void ProgressBar::SetPosition(int position) {
   if (position_ != shown_position_) Application::Instance().AddPending(this);
 }
 
-int ProgressBar::FilledWidth(int position) const {
-  RECT rc{};
-  GetClientRect(hwnd(), &rc);
+int ProgressBar::FilledWidth(int position, int bar_width) const {
   if (max_ <= min_) return 0;
-  const int done = std::clamp(position, min_, max_) - min_;
-  return MulDiv(rc.right - rc.left, done, max_ - min_);
+  return MulDiv(bar_width, std::clamp(position, min_, max_) - min_, max_ - min_);
 }
 
 bool ProgressBar::FlushPending(FlushKind kind) {
   if (!hwnd() || position_ == shown_position_) return true;
   const ULONGLONG now = GetTickCount64();
-  if (kind == FlushKind::kWhenDue && (FilledWidth(position_) == FilledWidth(shown_position_) ||
-                                      now - shown_at_ < kFrameIntervalMs))
-    return false;
+  if (kind == FlushKind::kWhenDue) {
+    if (now - shown_at_ < kFrameIntervalMs) return false;
+    RECT rc{};
+    GetClientRect(hwnd(), &rc);
+    if (FilledWidth(position_, rc.right) == FilledWidth(shown_position_, rc.right)) return false;
+  }
   SendMessageW(hwnd(), PBM_SETPOS, position_, 0);
   shown_position_ = position_;
   shown_at_ = now;

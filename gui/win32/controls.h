@@ -207,7 +207,8 @@ class ProgressBar : public Control {
   bool SubclassMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
-  int FilledWidth(int position) const;
+  // The pixels of a bar `bar_width` wide that `position` fills.
+  int FilledWidth(int position, int bar_width) const;
 
   int position_ = 0;
   int min_ = 0;

@@ -25,6 +25,7 @@
 #include "icons/png_export.h"
 #include "mainwindow/win32/main_window.h"
 #include "platform/wide.h"
+#include "platform/wine.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/gui_harness.h"
 #include "tests/support/win32/linux_programs.h"
@@ -46,8 +47,9 @@ std::u16string WineModule(std::u16string_view name) {
 // The groups of one type as Debian's wrestool lists them, named as the
 // window names them: "ID:5" for --name=5, the text for --name='TEXT'.
 std::vector<std::u16string> WrestoolGroups(const std::u16string& module, int type) {
-  const testing::LinuxRun run = testing::RunLinuxProgram(
-      {"/usr/bin/wrestool", "-l", "-t" + std::to_string(type), testing::LinuxPath(ToWide(module))});
+  const testing::LinuxRun run =
+      testing::RunLinuxProgram({"/usr/bin/wrestool", "-l", "-t" + std::to_string(type),
+                                platform::WineHostPath(ToWide(module))});
   EXPECT_EQ(run.exit_code, 0) << run.output;
   std::vector<std::u16string> names;
   std::istringstream lines(run.output);

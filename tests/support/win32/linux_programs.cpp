@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "platform/handles.h"
 #include "platform/wide.h"
+#include "platform/wine.h"
 #include "tests/support/temp_folder.h"
 
 namespace zandrel::testing {
@@ -47,22 +48,9 @@ std::optional<std::string> Read(const std::u16string& path) {
 
 }  // namespace
 
-std::string LinuxPath(const std::wstring& path) {
-  // Wine's own export; Windows has no such mapping.
-  using Function = char*(CDECL*)(const wchar_t*);
-  const auto unix_name = reinterpret_cast<Function>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-  if (!unix_name) return {};
-  char* name = unix_name(path.c_str());
-  if (!name) return {};
-  std::string out(name);
-  HeapFree(GetProcessHeap(), 0, name);
-  return out;
-}
-
 LinuxRun RunLinuxProgram(const std::vector<std::string>& command, DWORD timeout_ms) {
   TempFolder dir;
-  const std::string folder = LinuxPath(platform::ToWide(dir.path()));
+  const std::string folder = platform::WineHostPath(platform::ToWide(dir.path()));
   // The status file appears whole, once the program has ended.
   std::vector<std::string> shell = {
       "Z:\\bin\\sh",

@@ -13,9 +13,6 @@
 
 namespace zandrel::testing {
 
-// The Linux path Wine maps a Windows path to; empty when there is none.
-std::string LinuxPath(const std::wstring& path);
-
 struct LinuxRun {
   int exit_code = -1;  // -1 when it did not end in time
   std::string output;  // standard output and error together

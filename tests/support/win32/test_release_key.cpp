@@ -5,6 +5,7 @@
 #include "core/file_io.h"
 #include "core/text.h"
 #include "platform/wide.h"
+#include "platform/wine.h"
 #include "tests/support/win32/linux_programs.h"
 
 namespace zandrel::testing {
@@ -25,7 +26,7 @@ std::string Script(const std::vector<std::string>& arguments) {
 }  // namespace
 
 TestReleaseKey::TestReleaseKey() {
-  key_ = LinuxPath(platform::ToWide(dir_.path())) + "/release.pem";
+  key_ = platform::WineHostPath(platform::ToWide(dir_.path())) + "/release.pem";
   Script({"new", key_});
   public_hex_ = FromUtf8(Script({"public", key_}));
   while (!public_hex_.empty() && (public_hex_.back() == u'\n' || public_hex_.back() == u'\r'))
@@ -33,7 +34,7 @@ TestReleaseKey::TestReleaseKey() {
 }
 
 void TestReleaseKey::SignFile(const std::wstring& path) const {
-  Script({"sign", key_, LinuxPath(path)});
+  Script({"sign", key_, platform::WineHostPath(path)});
 }
 
 std::string TestReleaseKey::Sign(const std::string& bytes) const {

@@ -8,6 +8,7 @@
 #include "core/file_io.h"
 #include "core/text.h"
 #include "platform/wide.h"
+#include "platform/wine.h"
 #include "tests/support/win32/http_server.h"
 #include "tests/support/win32/linux_programs.h"
 
@@ -63,7 +64,7 @@ std::string HttpResponseText(int status, const std::string& body, const std::str
 LoopbackTlsServer::LoopbackTlsServer(Version version,
                                      const std::map<std::string, std::string>& answers,
                                      int connections) {
-  const std::string dir = LinuxPath(platform::ToWide(dir_.path()));
+  const std::string dir = platform::WineHostPath(platform::ToWide(dir_.path()));
   Run({kOpenssl, "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
        "-nodes", "-keyout", dir + "/key.pem", "-out", dir + "/cert.pem", "-days", "1", "-subj",
        "/CN=localhost", "-addext", "subjectAltName=DNS:localhost"});
