@@ -1,5 +1,6 @@
 #include "icons/extract_all.h"
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "icons/group_names.h"
 #include "icons/ico_writer.h"
 #include "icons/output_names.h"
+#include "icons/queued_writes.h"
 
 namespace zandrel::icons {
 
@@ -18,6 +20,21 @@ constexpr unsigned kPauseBeforeLoopMs = 50;
 // Repainting is costly; the bar is refreshed after the first group, every
 // fifth one after it and the last.
 constexpr std::size_t kRefreshEvery = 5;
+
+// Waiting for a file to be written, the window is answered this often.
+constexpr unsigned kWaitStepMs = 20;
+// Blocks held back at most before waiting for the oldest one's file.
+constexpr std::size_t kMaxHeldBlocks = 4096;
+
+// One group's block of the log, held back until its file is written.
+struct HeldBlock : LogView {
+  void Clear() override { lines.clear(); }
+  void AppendLine(std::u16string_view line) override { lines.emplace_back(line); }
+  void ScrollToEnd() override {}
+
+  std::vector<std::u16string> lines;
+  bool queued = false;  // its file waits to be written
+};
 
 class Narrator {
  public:
@@ -72,25 +89,75 @@ void ExtractGroups(const ResourceModule& module, std::uint64_t module_bytes,
   RunOutputNames names;
   OutputFolder folder{std::u16string(target_folder)};
   OutputBudget budget = OutputBudget::ForModuleOfSize(module_bytes);
+  // Files are written on a thread of their own while the next groups are
+  // read; each group's block of the log is held back until its file is
+  // written, so the blocks keep their order.
+  QueuedWrites writes(folder);
+  std::deque<HeldBlock> held;
   std::size_t succeeded = 0;
-  for (std::size_t j = 0; j < count; ++j) {
-    const std::u16string& group = groups[j];
-    say.Line(say.catalogue().Text(u"LangExtraction") + u" " + ToDecimalUnsigned(j + 1) + u"/" +
-             count_text + u": " + group);
-    const std::u16string file_name = names.Choose(GroupOutputFileName(group));
-    say.Item(u"LangSaveAs", file_name);
-    if (WriteIconGroupFile(module, group, folder.path() + file_name, WriteMode::kLog,
-                           say.catalogue(), &log, &budget, &folder)) {
-      names.MarkWritten(file_name);
-      ++succeeded;
-      result.written = succeeded;
-      say.Item(u"LangSuccessfully");
-    } else {
-      say.Item(u"LangError2");
+  std::size_t told = 0;
+  // Tells the held blocks whose files are done, oldest first; with `all`, or
+  // while too much waits, it waits for them and keeps the window answering.
+  auto tell = [&](bool all) {
+    while (!held.empty()) {
+      HeldBlock& block = held.front();
+      bool written = false;
+      if (block.queued) {
+        const bool wait = all || writes.full() || held.size() >= kMaxHeldBlocks;
+        const auto outcome = writes.Take(wait ? kWaitStepMs : 0);
+        if (!outcome) {
+          if (!wait) return;
+          host.ProcessMessages();
+          continue;
+        }
+        written = ReportIconGroupWrite(folder.path() + outcome->file_name,
+                                       outcome->error ? &*outcome->error : nullptr, outcome->exists,
+                                       say.catalogue(), &block);
+      }
+      for (const std::u16string& line : block.lines) say.Line(line);
+      if (written) {
+        result.written = ++succeeded;
+        say.Item(u"LangSuccessfully");
+      } else {
+        say.Item(u"LangError2");
+      }
+      held.pop_front();
+      ++told;
+      progress.SetPosition(static_cast<int>(told));
+      if ((told - 1) % kRefreshEvery == 0 || told == count) RefreshProgress(progress, host);
+      say.Line(u"");
     }
-    progress.SetPosition(static_cast<int>(j + 1));
-    if (j % kRefreshEvery == 0 || j == count - 1) RefreshProgress(progress, host);
-    say.Line(u"");
+  };
+  try {
+    for (std::size_t j = 0; j < count; ++j) {
+      const std::u16string& group = groups[j];
+      HeldBlock& block = held.emplace_back();
+      block.AppendLine(say.catalogue().Text(u"LangExtraction") + u" " + ToDecimalUnsigned(j + 1) +
+                       u"/" + count_text + u": " + group);
+      std::u16string file_name = names.Choose(GroupOutputFileName(group));
+      block.AppendLine(say.catalogue().Text(u"LangSaveAs") + u" " + file_name);
+      auto ico =
+          AssembleIconGroupFile(module, group, WriteMode::kLog, say.catalogue(), &block, &budget);
+      if (ico) {
+        // Taken from here on: a later group of the same name gets the next suffix.
+        names.MarkWritten(file_name);
+        writes.Queue(std::move(file_name), std::move(*ico));
+        block.queued = true;
+      }
+      tell(false);
+    }
+    tell(true);
+  } catch (...) {
+    // What was narrated reaches the log before the error goes on: the blocks
+    // of the written files in full, the one being read as far as it got.
+    HeldBlock partial;
+    if (!held.empty() && !held.back().queued) {
+      partial = std::move(held.back());
+      held.pop_back();
+    }
+    tell(true);
+    for (const std::u16string& line : partial.lines) say.Line(line);
+    throw;
   }
 
   say.Line(std::u16string(36, u'\u2550'));

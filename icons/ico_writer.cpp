@@ -98,13 +98,22 @@ std::optional<Bytes> AssembleIconFile(ByteView group, const ResourceModule& modu
   return out;
 }
 
-bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_name,
-                        std::u16string_view output_ico_file, WriteMode mode,
-                        const MessageCatalogue& catalogue, LogView* log, OutputBudget* budget,
-                        OutputFolder* folder) {
-  const bool logging = mode == WriteMode::kLog && log != nullptr;
+namespace {
+
+void Report(const MessageCatalogue& catalogue, LogView* log, std::u16string_view entry,
+            std::u16string_view value) {
+  if (log) log->AppendLine(WithValue(catalogue, entry, value));
+}
+
+}  // namespace
+
+std::optional<Bytes> AssembleIconGroupFile(const ResourceModule& module,
+                                           std::u16string_view group_name, WriteMode mode,
+                                           const MessageCatalogue& catalogue, LogView* log,
+                                           OutputBudget* budget) {
+  LogView* const report_to = mode == WriteMode::kLog ? log : nullptr;
   auto report = [&](std::u16string_view entry, std::u16string_view value) {
-    if (logging) log->AppendLine(WithValue(catalogue, entry, value));
+    Report(catalogue, report_to, entry, value);
   };
 
   const auto id = ResourceIdForWriting(group_name);
@@ -112,29 +121,29 @@ bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_
     if (mode == WriteMode::kSilent)
       throw GroupIdConversionError(WithValue(catalogue, u"LangIDConversionError", group_name));
     report(u"LangIDConversionError", group_name);
-    return false;
+    return std::nullopt;
   }
 
   const ResourceData group = module.Lookup(kRtGroupIcon, *id);
   if (group.status == ResourceData::Status::kNotFound) {
     report(u"LangGroupNotFound", group_name);
-    return false;
+    return std::nullopt;
   }
   if (group.status == ResourceData::Status::kNotLoadable) {
     report(u"LangErrorLoadingResource", group_name);
-    return false;
+    return std::nullopt;
   }
 
   AssemblyFailure failure = AssemblyFailure::kNone;
-  const auto ico = AssembleIconFile(
+  auto ico = AssembleIconFile(
       group.bytes, module,
       [&](const ImageProblem& problem) {
         // These two lines carry the identifier right after the text, no blank.
-        if (!logging) return;
+        if (!report_to) return;
         const auto entry = problem.kind == ImageProblem::Kind::kNotFound
                                ? u"LangIconIDnotFound"
                                : u"LangErrorloadingIconID";
-        log->AppendLine(catalogue.Text(entry) + ToDecimalUnsigned(problem.image_id));
+        report_to->AppendLine(catalogue.Text(entry) + ToDecimalUnsigned(problem.image_id));
       },
       &failure, budget);
   if (!ico && failure == AssemblyFailure::kTooLarge) {
@@ -143,29 +152,44 @@ bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_
     if (mode == WriteMode::kSilent)
       throw GroupTooLargeError(WithValue(catalogue, u"LangGroupTooLarge", group_name));
     report(u"LangGroupTooLarge", group_name);
-    return false;
+    return std::nullopt;
   }
-  if (!ico) {
-    report(u"LangInvalidDataSize", group_name);
-    return false;
-  }
+  if (!ico) report(u"LangInvalidDataSize", group_name);
+  return ico;
+}
 
+bool ReportIconGroupWrite(std::u16string_view output_ico_file, const std::u16string* error,
+                          bool exists, const MessageCatalogue& catalogue, LogView* log) {
+  if (error) {
+    Report(catalogue, log, u"LangErrorSaving", *error);
+    return false;
+  }
+  if (exists)
+    Report(catalogue, log, u"LangSaved", FileNameWithoutExt(output_ico_file));
+  else
+    Report(catalogue, log, u"LangSavingError", output_ico_file);
+  return exists;
+}
+
+bool WriteIconGroupFile(const ResourceModule& module, std::u16string_view group_name,
+                        std::u16string_view output_ico_file, WriteMode mode,
+                        const MessageCatalogue& catalogue, LogView* log, OutputBudget* budget,
+                        OutputFolder* folder) {
+  const auto ico = AssembleIconGroupFile(module, group_name, mode, catalogue, log, budget);
+  if (!ico) return false;
+  std::optional<std::u16string> error;
   try {
     if (folder && output_ico_file.starts_with(folder->path()))
       folder->Write(output_ico_file.substr(folder->path().size()), *ico);
     else
       WriteFileAtomically(output_ico_file, *ico);
-  } catch (const FileError& error) {
+  } catch (const FileError& e) {
     if (mode == WriteMode::kSilent) throw;
-    report(u"LangErrorSaving", error.message());
-    return false;
+    error = e.message();
   }
-  const bool exists = FileExists(output_ico_file);
-  if (exists)
-    report(u"LangSaved", FileNameWithoutExt(output_ico_file));
-  else
-    report(u"LangSavingError", output_ico_file);
-  return exists;
+  const bool exists = !error && FileExists(output_ico_file);
+  return ReportIconGroupWrite(output_ico_file, error ? &*error : nullptr, exists, catalogue,
+                              mode == WriteMode::kLog ? log : nullptr);
 }
 
 void ExtractIconByIndex(std::u16string_view exe_file, std::u16string_view output_ico_file,

@@ -90,6 +90,17 @@ class GroupTooLargeError : public std::runtime_error {
   std::u16string message_;
 };
 
+// The file WriteIconGroupFile writes for a group; nullopt when there is none,
+// after logging why (log mode) or throwing (silent mode) as it does.
+std::optional<Bytes> AssembleIconGroupFile(const ResourceModule& module,
+                                           std::u16string_view group_name, WriteMode mode,
+                                           const MessageCatalogue& catalogue, LogView* log,
+                                           OutputBudget* budget = nullptr);
+// Logs how writing a group's file went, as WriteIconGroupFile does (`error`:
+// why it failed, or null), when `log` is given; true when the file is there.
+bool ReportIconGroupWrite(std::u16string_view output_ico_file, const std::u16string* error,
+                          bool exists, const MessageCatalogue& catalogue, LogView* log);
+
 // Writes the group `group_name` of an opened module to `output_ico_file` in one
 // step (an existing file is replaced). True when a file exists there
 // afterwards. `log` is used in log mode and must then be given. With a
