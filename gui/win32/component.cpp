@@ -145,6 +145,7 @@ Control::Control(Form* owner, const ComponentDefinition& def)
   hand_cursor_ = def.Word(u"Cursor", u"default") == u"hand";
   tab_stop_ = def.Boolean(u"TabStop", false);
   on_top_ = def.Boolean(u"OnTop", false);
+  keeps_room_ = def.Boolean(u"KeepsRoom", false);
   if (def.Has(u"FontName") || def.Has(u"FontHeight") || def.Has(u"FontBold") ||
       def.Has(u"FontUnderline")) {
     own_font_ = true;
@@ -249,7 +250,7 @@ void Control::SetVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
   if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
-  if (parent_ && align_ != Align::kNone) parent_->LayoutChildren();
+  if (parent_ && align_ != Align::kNone && !keeps_room_) parent_->LayoutChildren();
 }
 
 void Control::SetEnabled(bool enabled) {
@@ -323,7 +324,7 @@ void Control::LayoutChildren() {
   // Docking order: top, bottom, left, right, then client; creation order within each.
   for (Align pass : {Align::kTop, Align::kBottom, Align::kLeft, Align::kRight, Align::kClient}) {
     for (Control* c : children_) {
-      if (c->align_ != pass || !c->visible_) continue;
+      if (c->align_ != pass || (!c->visible_ && !c->keeps_room_)) continue;
       const RECT m{Scale(c->margins_.left), Scale(c->margins_.top), Scale(c->margins_.right),
                    Scale(c->margins_.bottom)};
       RECT r{area.left + m.left, area.top + m.top, area.right - m.right, area.bottom - m.bottom};

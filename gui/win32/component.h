@@ -219,6 +219,9 @@ class Control : public Component {
   FontSpec font_;
   bool tab_stop_ = false;
   bool on_top_ = false;  // placed above the controls created before it
+  // Docked, it keeps its room while hidden: showing or hiding it moves
+  // nothing else (a log of many lines takes long to lay out again).
+  bool keeps_room_ = false;
 
   friend class Form;
 };

@@ -27,7 +27,7 @@ using gui::testing::TestForm;
 const char kDefinition[] = R"(
 Form HeldBackForm : THeldBackForm {
   ClientWidth = 300; ClientHeight = 200
-  ProgressBar Bar { Align = bottom; Height = 17 }
+  ProgressBar Bar { Align = bottom; Height = 17; KeepsRoom = true }
   ListView Rows {
     Align = top; Height = 100
     Column { Caption = "A"; Width = 40 }
@@ -99,6 +99,15 @@ TEST(HeldBack, LogLinesReachTheControlInBatchesAndWhollyWhenReadOrWaiting) {
   GetClientRect(edit, &client);
   const auto last_shown = SendMessageW(edit, EM_CHARFROMPOS, 0, MAKELPARAM(2, client.bottom - 2));
   EXPECT_EQ(HIWORD(last_shown), lines - 1);
+
+  // The bar keeps its room while hidden: the log, laid out for its lines,
+  // stays as it is.
+  RECT shown{}, hidden{};
+  GetWindowRect(edit, &shown);
+  bar.SetVisible(false);
+  GetWindowRect(edit, &hidden);
+  EXPECT_FALSE(IsWindowVisible(bar.hwnd()));
+  EXPECT_TRUE(EqualRect(&shown, &hidden));
 
   // Clearing drops what was held back.
   log.AppendLine(L"six");
