@@ -121,13 +121,16 @@ void ListView::SetColumnCaption(int index, const std::wstring& caption) {
 }
 
 void ListView::SetColumnWidth(int index, int width) {
-  const Column& c = columns_.at(index);
+  columns_.at(index);
   if (!hwnd()) return;
-  if (width == LVSCW_AUTOSIZE_USEHEADER || width == LVSCW_AUTOSIZE) {
-    AutoSizeColumn(index, width);
-  } else {
-    ListView_SetColumnWidth(hwnd(), index, Scale(width));
-  }
+  if (width == LVSCW_AUTOSIZE_USEHEADER || width == LVSCW_AUTOSIZE)
+    return SizeColumnsToCells(index, index + 1, width);
+  ListView_SetColumnWidth(hwnd(), index, Scale(width));
+  HoldColumnLimits(index);
+}
+
+void ListView::HoldColumnLimits(int index) {
+  const Column& c = columns_.at(index);
   // The minimum width, and room for the caption, hold whatever was asked for.
   const int needed = std::max(Scale(c.min_width), FittingWidth(index));
   if (ListView_GetColumnWidth(hwnd(), index) < needed)
@@ -141,45 +144,75 @@ void ListView::SetColumnWidth(int index, int width) {
 // thousands. Here one context measures them all; the control then sees only
 // the rows within a few pixels of the widest (our measure and its own may
 // differ by rounding), so the width it sets is the one it would have set.
+// Each change of the row count the control sees costs it tens of
+// milliseconds under Wine, so the columns are sized in one go.
 // Only for an untouched list: hiding rows from the control for a moment would
 // lose a selection or a scroll position.
-void ListView::AutoSizeColumn(int index, int how) {
+void ListView::SizeColumnsToCells(int first, int end, int how) {
+  for (int c = first; c < end; ++c) columns_.at(c);
+  if (!hwnd() || first >= end) return;
+  const std::vector<int> rows = RowsToMeasure(first, end);
+  const int all = item_count();
+  if (!rows.empty()) {
+    sizing_rows_ = rows;
+    ListView_SetItemCountEx(hwnd(), static_cast<int>(rows.size()),
+                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  }
+  for (int c = first; c < end; ++c) {
+    ListView_SetColumnWidth(hwnd(), c, how);
+    HoldColumnLimits(c);
+  }
+  if (!rows.empty()) {
+    sizing_rows_.clear();
+    ListView_SetItemCountEx(hwnd(), all, LVSICF_NOSCROLL);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+}
+
+std::vector<int> ListView::RowsToMeasure(int first, int end) const {
   constexpr int kFewRows = 64;
   constexpr int kSlackPixels = 4;
   const int rows = item_count();
   if (rows <= kFewRows || ListView_GetSelectedCount(hwnd()) > 0 ||
-      ListView_GetNextItem(hwnd(), -1, LVNI_FOCUSED) >= 0 || ListView_GetTopIndex(hwnd()) > 0) {
-    ListView_SetColumnWidth(hwnd(), index, how);
-    return;
-  }
-  std::vector<int> widths(static_cast<std::size_t>(rows), 0);
+      ListView_GetNextItem(hwnd(), -1, LVNI_FOCUSED) >= 0 || ListView_GetTopIndex(hwnd()) > 0)
+    return {};
+  std::vector<char> chosen(static_cast<std::size_t>(rows), 0);
   {
+    std::vector<int> widths(static_cast<std::size_t>(rows), 0);
     platform::WindowDC dc(hwnd());
     platform::ScopedSelect select(dc.get(),
                                   reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
-    for (int row = 0; row < rows; ++row) {
-      const std::wstring text = ItemText(row, index);
-      // The control may take less of a very long text than we measure.
-      if (text.size() >= 260) {
-        ListView_SetColumnWidth(hwnd(), index, how);
-        return;
+    for (int column = first; column < end; ++column) {
+      for (int row = 0; row < rows; ++row) {
+        const std::wstring text = ItemText(row, column);
+        // The control may take less of a very long text than we measure.
+        if (text.size() >= 260) return {};
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        widths[static_cast<std::size_t>(row)] = size.cx;
       }
-      SIZE size{};
-      GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-      widths[static_cast<std::size_t>(row)] = size.cx;
+      const int widest = *std::max_element(widths.begin(), widths.end());
+      int taken = 0;
+      for (int row = 0; row < rows && taken < kFewRows; ++row)
+        if (widths[static_cast<std::size_t>(row)] >= widest - kSlackPixels) {
+          chosen[static_cast<std::size_t>(row)] = 1;
+          ++taken;
+        }
     }
   }
-  const int widest = *std::max_element(widths.begin(), widths.end());
-  std::vector<int> chosen;
-  for (int row = 0; row < rows && chosen.size() < kFewRows; ++row)
-    if (widths[static_cast<std::size_t>(row)] >= widest - kSlackPixels) chosen.push_back(row);
-  sizing_rows_ = std::move(chosen);
-  ListView_SetItemCountEx(hwnd(), static_cast<int>(sizing_rows_.size()),
-                          LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  ListView_SetColumnWidth(hwnd(), index, how);
-  sizing_rows_.clear();
-  ListView_SetItemCountEx(hwnd(), rows, LVSICF_NOSCROLL);
-  InvalidateRect(hwnd(), nullptr, TRUE);
+  // At least a page and one row more, so that the control's scroll bar, and
+  // with it the room a column sized to the header fills, stay as they are.
+  const int page = ListView_GetCountPerPage(hwnd()) + 1;
+  int count = static_cast<int>(std::count(chosen.begin(), chosen.end(), 1));
+  for (int row = 0; row < rows && count < page; ++row)
+    if (!chosen[static_cast<std::size_t>(row)]) {
+      chosen[static_cast<std::size_t>(row)] = 1;
+      ++count;
+    }
+  std::vector<int> measured;
+  for (int row = 0; row < rows; ++row)
+    if (chosen[static_cast<std::size_t>(row)]) measured.push_back(row);
+  return measured;
 }
 
 void ListView::FitStretchedColumn() {
@@ -272,7 +305,7 @@ void ListView::SetSourceRowCount(int count, bool redraw_all) {
 
 void ListView::FillDisplayInfo(NMLVDISPINFOW* info) const {
   LVITEMW& item = info->item;
-  // While a column is sized the control sees only some rows (AutoSizeColumn).
+  // While a column is sized the control sees only some rows (SizeColumnsToCells).
   int index = item.iItem;
   if (!sizing_rows_.empty()) {
     if (index < 0 || static_cast<std::size_t>(index) >= sizing_rows_.size()) return;

@@ -35,6 +35,9 @@ class ListView : public Control {
   // Width in design units; LVSCW_AUTOSIZE_USEHEADER sizes to header and cells.
   // The column's minimum width always holds.
   void SetColumnWidth(int index, int width);
+  // Sizes the columns [first, end) to their cells (LVSCW_AUTOSIZE or
+  // LVSCW_AUTOSIZE_USEHEADER) as SetColumnWidth would one by one.
+  void SizeColumnsToCells(int first, int end, int how);
   int column_width(int index) const;  // in pixels
   // Gives the stretched column ("Stretch = true") the room the others leave.
   void FitStretchedColumn();
@@ -112,9 +115,12 @@ class ListView : public Control {
   LRESULT DrawHeader(NMCUSTOMDRAW* draw);
   // Widens the columns whose captions the header would cut.
   void FitCaptions();
-  // Sizes a column to its cells as the control would, letting the control
-  // measure only the rows whose text is widest by our own measure.
-  void AutoSizeColumn(int index, int how);
+  // The column's minimum width and room for its caption, and the stretched
+  // column's share, after its width was set.
+  void HoldColumnLimits(int index);
+  // For sizing columns to their cells: the rows the control needs to see, those
+  // whose text is widest by our own measure; empty when it must see all.
+  std::vector<int> RowsToMeasure(int first, int end) const;
   static constexpr int kHeaderTextMargin = 6;  // at 96 DPI, each side
   std::vector<Column> columns_;
   // The width the stretched column was last given and how much the window

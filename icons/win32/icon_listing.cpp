@@ -380,7 +380,7 @@ ListingResult IconListing::Load(const std::wstring& exe_file, const AniKinds* an
 
   list_.SetColumnWidth(0, 40);
   if (previews_.count() > 0) list_.SetColumnWidth(1, previews_.design_width() + 20);
-  for (int c = 2; c < list_.column_count(); ++c) list_.SetColumnWidth(c, LVSCW_AUTOSIZE_USEHEADER);
+  list_.SizeColumnsToCells(2, list_.column_count(), LVSCW_AUTOSIZE_USEHEADER);
   return listed;
 }
 

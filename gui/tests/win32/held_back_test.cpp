@@ -181,13 +181,24 @@ TEST(HeldBack, AColumnSizedToItsCellsIsAsWideAsTheControlMakesIt) {
   auto& list = form.Get<ListView>(L"Rows");
   list.BeginUpdate();
   for (int i = 0; i < 500; ++i)
-    list.AddItem(-1, {L"ID:" + std::to_wstring(i), std::wstring(i % 37, L'W') + L"i"}, i);
+    list.AddItem(
+        -1, {L"ID:" + std::to_wstring(i), std::wstring(i == 250 ? 40 : i % 37, L'W') + L"i"}, i);
   list.EndUpdate();
   for (const auto& [column, how] : {std::pair{1, LVSCW_AUTOSIZE_USEHEADER}, {2, LVSCW_AUTOSIZE}}) {
     list.SetColumnWidth(column, how);
     const int ours = list.column_width(column);
     ListView_SetColumnWidth(list.hwnd(), column, how);
     EXPECT_EQ(ours, ListView_GetColumnWidth(list.hwnd(), column)) << column;
+  }
+  // Both at once, and the last one alone (one widest row), filling what is
+  // left as the control does it: with its scroll bar.
+  for (int first : {1, 2}) {
+    list.SizeColumnsToCells(first, 3, LVSCW_AUTOSIZE_USEHEADER);
+    const int ours[] = {list.column_width(1), list.column_width(2)};
+    for (int column = first; column < 3; ++column) {
+      ListView_SetColumnWidth(list.hwnd(), column, LVSCW_AUTOSIZE_USEHEADER);
+      EXPECT_EQ(ours[column - 1], ListView_GetColumnWidth(list.hwnd(), column)) << column;
+    }
   }
   EXPECT_EQ(ListView_GetItemCount(list.hwnd()), 500);
   EXPECT_EQ(ControlCell(list.hwnd(), 499, 1), L"ID:499");
