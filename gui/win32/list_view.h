@@ -118,9 +118,10 @@ class ListView : public Control {
   // The column's minimum width and room for its caption, and the stretched
   // column's share, after its width was set.
   void HoldColumnLimits(int index);
-  // For sizing columns to their cells: the rows the control needs to see, those
-  // whose text is widest by our own measure; empty when it must see all.
-  std::vector<int> RowsToMeasure(int first, int end) const;
+  // For sizing a column to its cells: marks in `chosen` (one entry a row)
+  // the rows the control needs to see, those whose text is widest by our own
+  // measure; false when it must see all of them.
+  bool ChooseWidestRows(int column, std::vector<char>& chosen) const;
   static constexpr int kHeaderTextMargin = 6;  // at 96 DPI, each side
   std::vector<Column> columns_;
   // The width the stretched column was last given and how much the window
