@@ -118,10 +118,13 @@ class ListView : public Control {
   // The column's minimum width and room for its caption, and the stretched
   // column's share, after its width was set.
   void HoldColumnLimits(int index);
-  // For sizing a column to its cells: marks in `chosen` (one entry a row)
-  // the rows the control needs to see, those whose text is widest by our own
-  // measure; false when it must see all of them.
-  bool ChooseWidestRows(int column, std::vector<char>& chosen) const;
+  // For sizing a column to its cells: marks in `chosen` (one entry a row) at
+  // most `most` rows the control needs to see, those whose text is widest by
+  // our own measure; false when it must see all of them.
+  bool ChooseWidestRows(int column, int most, std::vector<char>& chosen) const;
+  // Sizes the columns [first, end) to their cells while the control sees only
+  // the rows marked in `chosen` (and enough others to fill a page).
+  void SizeColumnsSeeingRows(int first, int end, int how, std::vector<char>& chosen);
   static constexpr int kHeaderTextMargin = 6;  // at 96 DPI, each side
   std::vector<Column> columns_;
   // The width the stretched column was last given and how much the window

@@ -3,6 +3,7 @@
 #include "gui/win32/list_view.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "gui/win32/form.h"
@@ -86,52 +87,57 @@ void ListView::HoldColumnLimits(int index) {
 void ListView::SizeColumnsToCells(int first, int end, int how) {
   for (int c = first; c < end; ++c) columns_.at(c);
   if (!hwnd()) return;
+  constexpr int kFewRows = 64;
+  const bool untouched = item_count() > kFewRows && ListView_GetSelectedCount(hwnd()) == 0 &&
+                         ListView_GetNextItem(hwnd(), -1, LVNI_FOCUSED) < 0 &&
+                         ListView_GetTopIndex(hwnd()) == 0;
   // Consecutive columns whose widest rows are known are sized together; a
   // column the control has to measure wholly goes alone, in its turn.
   int column = first;
   while (column < end) {
     std::vector<char> chosen;
     int next = column;
-    while (next < end && ChooseWidestRows(next, chosen)) ++next;
-    if (next == column) {
-      ListView_SetColumnWidth(hwnd(), column, how);
-      HoldColumnLimits(column);
-      ++column;
-      continue;
+    while (untouched && next < end && ChooseWidestRows(next, kFewRows, chosen)) ++next;
+    if (next > column) SizeColumnsSeeingRows(column, next, how, chosen);
+    if (next < end) {
+      ListView_SetColumnWidth(hwnd(), next, how);
+      HoldColumnLimits(next);
+      ++next;
     }
-    // At least a page and one row more, so that the control's scroll bar,
-    // and with it the room a column sized to the header fills, stay as they are.
-    const auto page = static_cast<std::size_t>(ListView_GetCountPerPage(hwnd()) + 1);
-    for (std::size_t row = 0,
-                     count = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), 1));
-         row < chosen.size() && count < page; ++row)
-      if (!chosen[row]) {
-        chosen[row] = 1;
-        ++count;
-      }
-    for (std::size_t row = 0; row < chosen.size(); ++row)
-      if (chosen[row]) sizing_rows_.push_back(static_cast<int>(row));
-    // Nothing is drawn meanwhile: each change of the row count would have
-    // the control lay out and draw its rows, tens of milliseconds under Wine.
-    BeginUpdate();
-    ListView_SetItemCountEx(hwnd(), static_cast<int>(sizing_rows_.size()),
-                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    for (; column < next; ++column) {
-      ListView_SetColumnWidth(hwnd(), column, how);
-      HoldColumnLimits(column);
-    }
-    sizing_rows_.clear();
-    EndUpdate();
+    column = next;
   }
 }
 
-bool ListView::ChooseWidestRows(int column, std::vector<char>& chosen) const {
-  constexpr int kFewRows = 64;
+void ListView::SizeColumnsSeeingRows(int first, int end, int how, std::vector<char>& chosen) {
+  // At least a page and one row more, so that the control's scroll bar,
+  // and with it the room a column sized to the header fills, stay as they are.
+  const auto page = static_cast<std::ptrdiff_t>(ListView_GetCountPerPage(hwnd()) + 1);
+  std::ptrdiff_t count = std::count(chosen.begin(), chosen.end(), 1);
+  for (char& row : chosen) {
+    if (count >= page) break;
+    if (!row) {
+      row = 1;
+      ++count;
+    }
+  }
+  for (std::size_t row = 0; row < chosen.size(); ++row)
+    if (chosen[row]) sizing_rows_.push_back(static_cast<int>(row));
+  // Nothing is drawn meanwhile: each change of the row count would have the
+  // control lay out and draw its rows, tens of milliseconds under Wine.
+  BeginUpdate();
+  ListView_SetItemCountEx(hwnd(), static_cast<int>(sizing_rows_.size()),
+                          LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  for (int column = first; column < end; ++column) {
+    ListView_SetColumnWidth(hwnd(), column, how);
+    HoldColumnLimits(column);
+  }
+  sizing_rows_.clear();
+  EndUpdate();
+}
+
+bool ListView::ChooseWidestRows(int column, int most, std::vector<char>& chosen) const {
   constexpr int kSlackPixels = 4;
   const int rows = item_count();
-  if (rows <= kFewRows || ListView_GetSelectedCount(hwnd()) > 0 ||
-      ListView_GetNextItem(hwnd(), -1, LVNI_FOCUSED) >= 0 || ListView_GetTopIndex(hwnd()) > 0)
-    return false;
   std::vector<int> widths(static_cast<std::size_t>(rows), 0);
   {
     platform::WindowDC dc(hwnd());
@@ -149,7 +155,7 @@ bool ListView::ChooseWidestRows(int column, std::vector<char>& chosen) const {
   const int widest = *std::max_element(widths.begin(), widths.end());
   chosen.resize(static_cast<std::size_t>(rows), 0);
   int taken = 0;
-  for (int row = 0; row < rows && taken < kFewRows; ++row)
+  for (int row = 0; row < rows && taken < most; ++row)
     if (widths[static_cast<std::size_t>(row)] >= widest - kSlackPixels) {
       chosen[static_cast<std::size_t>(row)] = 1;
       ++taken;
